@@ -1,0 +1,5 @@
+# Sources of src/lang: pure ones (no <windows.h>) and Win32 ones.
+list(APPEND TELVO_PURE_SOURCES
+)
+list(APPEND TELVO_WIN32_SOURCES
+)

@@ -1,0 +1,13 @@
+# Start-up state, registry access, error boxes, Windows identification.
+list(APPEND TELVO_PURE_SOURCES
+  src/startup/command_line.cpp
+  src/startup/windows_identity.cpp
+  src/startup/application_error_text.cpp
+)
+list(APPEND TELVO_WIN32_SOURCES
+  src/startup/message_box.cpp
+  src/startup/registry.cpp
+  src/startup/identify_windows.cpp
+  src/startup/startup_state.cpp
+  src/startup/application_error.cpp
+)

@@ -1,0 +1,50 @@
+// TStartupState: the one process-wide record of what the package knows about its surroundings,
+// and ShowErrorBox, the error box for failures that must be reported whether or not a language
+// file could be read.
+//
+// Filled in three stages: InitStartupState (locale, Russian-texts choice, command word,
+// registry object), the update flow (application name, captions), install location discovery
+// (install folder, uninstall key prefix, administrator flag).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "startup/registry.h"
+
+namespace telvo {
+
+struct TStartupState {
+    uint32_t LocaleId = 0;
+    bool RussianTexts = false;    // built-in texts in Russian (code page 1251)
+    std::string CommandWord;      // first argument, A-Z lower-cased
+    std::unique_ptr<TRegistry> Registry;
+    std::string AppName;
+    std::string LocalCaption;     // Russian error boxes; later the language file's program name
+    std::string EnglishCaption;   // English error boxes
+    std::string InstallFolder;    // ends in a backslash once set, unless empty
+    std::string UninstallKeyPrefix;
+    bool IsAdmin = true;
+};
+
+extern TStartupState StartupState;
+
+// True for the seven locales whose users get the built-in texts in Russian. The whole id is
+// compared, so other sublanguages of these languages do not qualify.
+bool IsRussianTextLocale(uint32_t localeId);
+
+// Runs once, before the language unit starts and the update flow begins.
+void InitStartupState();
+
+// Runs once at process end, after the language unit has finished: frees the registry object
+// (closing a key still open) and empties the strings.
+void DoneStartupState();
+
+// Shows exactly one of the two texts: the Russian one (code page 1251) through MessageBoxExA
+// with LocalCaption and language id 0x19 when RussianTexts is set, so that the system words the
+// button in Russian; otherwise the English one through MessageBoxA with EnglishCaption. Returns
+// when the user has closed the box.
+void ShowErrorBox(const std::string& english, const std::string& russian);
+
+}  // namespace telvo

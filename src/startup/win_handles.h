@@ -1,0 +1,91 @@
+// One move-only owner per kind of Win32 handle. Each knows its own invalid values and how to
+// release itself; a release keeps GetLastError intact so callers can still report the real cause.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace telvo {
+
+template <typename Traits>
+class TUniqueHandle {
+public:
+    using Type = typename Traits::Type;
+
+    TUniqueHandle() = default;
+    explicit TUniqueHandle(Type value) : Value(value) {}
+    ~TUniqueHandle() { reset(); }
+
+    TUniqueHandle(const TUniqueHandle&) = delete;
+    TUniqueHandle& operator=(const TUniqueHandle&) = delete;
+    TUniqueHandle(TUniqueHandle&& other) noexcept : Value(other.release()) {}
+    TUniqueHandle& operator=(TUniqueHandle&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+
+    Type get() const { return Value; }
+    bool valid() const { return Traits::IsValid(Value); }
+    explicit operator bool() const { return valid(); }
+
+    // Gives up ownership without closing.
+    Type release() { return std::exchange(Value, Traits::Invalid()); }
+
+    void reset(Type value = Traits::Invalid()) {
+        Type old = std::exchange(Value, value);
+        if (Traits::IsValid(old)) {
+            DWORD error = GetLastError();
+            Traits::Close(old);
+            SetLastError(error);
+        }
+    }
+
+    // For APIs that fill in a handle through an out-parameter.
+    Type* put() {
+        reset();
+        return &Value;
+    }
+
+private:
+    Type Value = Traits::Invalid();
+};
+
+// Files and other kernel objects: CreateFile reports failure as INVALID_HANDLE_VALUE, most
+// other creators as NULL, so both count as empty.
+struct TKernelHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { ::CloseHandle(h); }
+};
+
+struct TFindHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { ::FindClose(h); }
+};
+
+struct TRegKeyTraits {
+    using Type = HKEY;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::RegCloseKey(h); }
+};
+
+struct TResourceTraits {
+    using Type = HGLOBAL;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::FreeResource(h); }
+};
+
+using TFileHandle = TUniqueHandle<TKernelHandleTraits>;
+using TMappingHandle = TUniqueHandle<TKernelHandleTraits>;
+using TProcessHandle = TUniqueHandle<TKernelHandleTraits>;
+using TFindHandle = TUniqueHandle<TFindHandleTraits>;
+using TRegKey = TUniqueHandle<TRegKeyTraits>;
+using TLoadedResource = TUniqueHandle<TResourceTraits>;
+
+}  // namespace telvo

@@ -1,0 +1,3 @@
+list(APPEND TELVO_TEST_SOURCES
+  discovery/path_rules_test.cpp
+)

@@ -1,0 +1,3 @@
+# Tests of src/install.
+list(APPEND TELVO_TEST_SOURCES
+)

@@ -1,0 +1,3 @@
+# Tests of src/lang.
+list(APPEND TELVO_TEST_SOURCES
+)

@@ -1,0 +1,117 @@
+#include "startup/startup_state.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "startup/identify_windows.h"
+#include "support/scripted_boxes.h"
+#include "support/test_registry.h"
+
+namespace telvo {
+namespace {
+
+// Leaves the process-wide record as a fresh process has it.
+class StartupStateTest : public testing::Test {
+protected:
+    void TearDown() override { DoneStartupState(); }
+};
+using StartupStateRussianLocaleTest = StartupStateTest;
+using StartupStateWin32PrefixTest = StartupStateTest;
+
+TEST(RussianTextLocaleTest, SevenLocalesExactly) {
+    for (uint32_t id : {0x0402u, 0x0419u, 0x0422u, 0x0423u, 0x043Fu, 0x0444u, 0x0819u})
+        EXPECT_TRUE(IsRussianTextLocale(id)) << std::hex << id;
+    // Kyrgyz, English, other sublanguages and the bare language id do not qualify.
+    for (uint32_t id : {0x0440u, 0x0409u, 0x0C19u, 0x0019u, 0x10419u, 0x0000u})
+        EXPECT_FALSE(IsRussianTextLocale(id)) << std::hex << id;
+}
+
+TEST_F(StartupStateTest, EnglishBoxUsesMessageBoxAWithTheEnglishCaption) {
+    StartupState.RussianTexts = false;
+    StartupState.EnglishCaption = "Telvo update";
+    StartupState.LocalCaption = "\xCE\xE1\xED\xEE\xE2\xEB\xE5\xED\xE8\xE5";
+    test::TScriptedBoxes boxes;
+    ShowErrorBox("Can't install file C:\\x", "\xCD\xE5 \xF3\xE4\xE0\xE5\xF2\xF1\xFF");
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    const TBoxRequest& box = boxes.Shown()[0];
+    EXPECT_EQ(box.Call, TBoxCall::MessageBoxA);
+    EXPECT_EQ(box.Text, "Can't install file C:\\x");
+    EXPECT_EQ(box.Caption, "Telvo update");
+    EXPECT_EQ(box.Style, 0x200010u);
+}
+
+TEST_F(StartupStateTest, RussianBoxUsesMessageBoxExAInRussian) {
+    StartupState.RussianTexts = true;
+    StartupState.EnglishCaption = "Telvo update";
+    StartupState.LocalCaption = "Обновление программы \"Тельво\"";
+    test::TScriptedBoxes boxes;
+    ShowErrorBox("No access to system registry", "Нет доступа к системному реестру");
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    const TBoxRequest& box = boxes.Shown()[0];
+    EXPECT_EQ(box.Call, TBoxCall::MessageBoxExA);
+    // Code page 1251, byte for byte.
+    EXPECT_EQ(box.Text,
+              "\xCD\xE5\xF2 \xE4\xEE\xF1\xF2\xF3\xEF\xE0 \xEA \xF1\xE8\xF1\xF2\xE5\xEC\xED\xEE"
+              "\xEC\xF3 \xF0\xE5\xE5\xF1\xF2\xF0\xF3");
+    EXPECT_EQ(box.Caption, StartupState.LocalCaption);
+    EXPECT_EQ(box.Style, 0x200010u);
+    EXPECT_EQ(box.LanguageId, 0x19);
+}
+
+TEST_F(StartupStateTest, InitTakesLocaleCommandWordAndRegistryView) {
+    InitStartupState();
+    EXPECT_EQ(StartupState.LocaleId, GetUserDefaultLCID());
+    EXPECT_EQ(StartupState.LocaleId, 0x0409u);
+    EXPECT_FALSE(StartupState.RussianTexts);
+    ASSERT_TRUE(StartupState.Registry);
+    EXPECT_EQ(StartupState.Registry->Access(), 0xF013Fu);
+    EXPECT_EQ(StartupState.Registry->RootKey(), HKEY_CURRENT_USER);
+    // The test program gets its own filter as first argument: "--gtest_filter=...", lowered.
+    EXPECT_EQ(StartupState.CommandWord.rfind("--gtest_filter=", 0), 0u);
+    EXPECT_TRUE(StartupState.IsAdmin);
+    EXPECT_TRUE(StartupState.InstallFolder.empty());
+}
+
+TEST_F(StartupStateTest, DoneFreesTheRegistryAndEmptiesTheStrings) {
+    InitStartupState();
+    StartupState.AppName = "Telvo";
+    StartupState.InstallFolder = "C:\\Apps\\Telvo\\";
+    ASSERT_TRUE(StartupState.Registry->OpenKey("Software", false));
+    DoneStartupState();
+    EXPECT_FALSE(StartupState.Registry);
+    EXPECT_TRUE(StartupState.AppName.empty());
+    EXPECT_TRUE(StartupState.InstallFolder.empty());
+    EXPECT_TRUE(StartupState.CommandWord.empty());
+}
+
+TEST_F(StartupStateRussianLocaleTest, RussianLocaleGivesRussianTexts) {
+    InitStartupState();
+    EXPECT_EQ(StartupState.LocaleId, 0x0419u);
+    EXPECT_TRUE(StartupState.RussianTexts);
+    EXPECT_EQ(GetACP(), 1251u);
+}
+
+TEST_F(StartupStateWin32PrefixTest, UsesThePlainMask) {
+    InitStartupState();
+    EXPECT_EQ(StartupState.Registry->Access(), 0xF003Fu);
+}
+
+// "ProductName" of another type than string counts as absent: no error escapes start-up.
+TEST(IdentifyWindowsWin32PrefixTest, ProductNameDecidesOn32BitWindows) {
+    const std::string key = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    TRegistry reader(kAccessAll64);
+    reader.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(reader.OpenKey(key, false));
+    const std::string original = reader.ReadString("ProductName");
+    reader.CloseKey();
+
+    test::SeedString(HKEY_LOCAL_MACHINE, key, "ProductName", "Windows Server 64 Edition");
+    EXPECT_TRUE(IdentifyWindows());
+    test::SeedDword(HKEY_LOCAL_MACHINE, key, "ProductName", 64);
+    EXPECT_FALSE(IdentifyWindows());
+    test::SeedString(HKEY_LOCAL_MACHINE, key, "ProductName", original);
+}
+
+}  // namespace
+}  // namespace telvo

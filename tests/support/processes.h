@@ -1,0 +1,21 @@
+// Starting helper programs from tests and waiting for them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace telvo::test {
+
+// Folder of the build tree that holds the test programs, with a trailing backslash.
+std::string TestBinFolder();
+
+// Runs the command line, waits for it (at most `timeoutMs`) and returns its exit code;
+// -1 when it could not be started or did not end in time (it is then killed).
+int RunAndWait(const std::string& commandLine, uint32_t timeoutMs = 30000);
+
+// A fresh, empty folder under the prefix's temporary folder, with a trailing backslash.
+std::string FreshTempFolder(const std::string& name);
+
+std::string ReadWholeFile(const std::string& path);
+
+}  // namespace telvo::test

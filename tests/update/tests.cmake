@@ -1,0 +1,3 @@
+# Tests of src/update.
+list(APPEND TELVO_TEST_SOURCES
+)
