@@ -16,6 +16,15 @@ std::string TestBinFolder() {
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
+std::string SourceTreePath(const std::string& relative) {
+    char unixPath[MAX_PATH] = {};
+    GetEnvironmentVariableA("TELVO_SOURCE_DIR", unixPath, MAX_PATH);
+    std::string path = std::string("Z:") + unixPath + "/" + relative;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
 int RunAndWait(const std::string& commandLine, uint32_t timeoutMs) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;

@@ -9,6 +9,10 @@ namespace telvo::test {
 // Folder of the build tree that holds the test programs, with a trailing backslash.
 std::string TestBinFolder();
 
+// The Windows path (through drive Z:) of a file of the source tree, given relative to its top
+// with forward slashes; CTest passes the tree's place in TELVO_SOURCE_DIR.
+std::string SourceTreePath(const std::string& relative);
+
 // Runs the command line, waits for it (at most `timeoutMs`) and returns its exit code;
 // -1 when it could not be started or did not end in time (it is then killed).
 int RunAndWait(const std::string& commandLine, uint32_t timeoutMs = 30000);
