@@ -1,5 +1,6 @@
-# Sources of src/update: pure ones (no <windows.h>) and Win32 ones.
+# The update driver: application control and the update flow (the entry is main.cpp).
 list(APPEND TELVO_PURE_SOURCES
 )
 list(APPEND TELVO_WIN32_SOURCES
+  src/update/application_control.cpp
 )

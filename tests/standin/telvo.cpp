@@ -1,0 +1,115 @@
+// A stand-in for the installed application Telvo, for tests and the demo. It provides what the
+// update package relies on from the real application:
+//   - while it runs it holds the paging-file-backed mapping "telvo_memfile" (64 bytes);
+//   - its main window is a top-level window of class "TTelvoMainForm", and a WM_QUIT posted to
+//     it ends the program;
+//   - it keeps "vost.cok" of its own folder open, so that nobody else can open it exclusively,
+//     until it ends;
+//   - its window shows the data version it found (the fifth byte of "vost.cok" minus 32).
+// For tests, through the environment (the package passes its own on when it starts the
+// application, and starts it without arguments):
+//   TELVO_STANDIN_LINGER_MS  keep the data file open this long after WM_QUIT (a slow shutdown)
+//   TELVO_STANDIN_RECORD     append the current directory and the command line to this file
+//   TELVO_STANDIN_TITLE      the window title (default "Telvo")
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "startup/win_handles.h"
+
+namespace {
+
+using telvo::TFileHandle;
+using telvo::TMappingHandle;
+
+std::string Environment(const char* name) {
+    char value[1024] = {};
+    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+}
+
+std::string OwnFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path);
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+void RecordStart(const std::string& record) {
+    if (record.empty()) return;
+    char directory[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, directory);
+    if (FILE* f = std::fopen(record.c_str(), "ab")) {
+        std::fprintf(f, "cwd=%s\ncmdline=%s\n", directory, GetCommandLineA());
+        std::fclose(f);
+    }
+}
+
+// The version text shown in the window; the file stays open (reading shared) while we run.
+std::string OpenDataFile(TFileHandle& data) {
+    data.reset(CreateFileA((OwnFolder() + "vost.cok").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!data) return "no data file";
+    unsigned char header[5] = {};
+    DWORD got = 0;
+    ReadFile(data.get(), header, sizeof header, &got, nullptr);
+    if (got < sizeof header) return "data file too short";
+    return "data version " + std::to_string(static_cast<int>(header[4]) - 32);
+}
+
+std::string ShownText;
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window, &paint);
+            RECT area;
+            GetClientRect(window, &area);
+            DrawTextA(dc, ShownText.c_str(), -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+            EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    RecordStart(Environment("TELVO_STANDIN_RECORD"));
+    TMappingHandle marker(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64,
+                                             "telvo_memfile"));
+    TFileHandle data;
+    ShownText = "Telvo stand-in: " + OpenDataFile(data);
+
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = "TTelvoMainForm";
+    RegisterClassA(&windowClass);
+    const std::string title = Environment("TELVO_STANDIN_TITLE");
+    HWND window = CreateWindowA("TTelvoMainForm", title.empty() ? "Telvo" : title.c_str(),
+                                WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 420, 160,
+                                nullptr, nullptr, instance, nullptr);
+    ShowWindow(window, show);
+    UpdateWindow(window);
+
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    // Like the real application: the window goes first, the data file is released last.
+    DestroyWindow(window);
+    const std::string linger = Environment("TELVO_STANDIN_LINGER_MS");
+    if (!linger.empty()) Sleep(static_cast<DWORD>(std::atoi(linger.c_str())));
+    return 0;
+}
