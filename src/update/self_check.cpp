@@ -1,0 +1,77 @@
+#include "update/self_check.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "startup/win_handles.h"
+#include "update/seal.h"
+
+namespace telvo {
+namespace {
+
+constexpr DWORD kChunkSize = 1 << 20;
+
+bool ReadFully(HANDLE file, uint8_t* buffer, DWORD size, DWORD& got) {
+    got = 0;
+    while (got < size) {
+        DWORD step = 0;
+        if (!ReadFile(file, buffer + got, size - got, &step, nullptr)) return false;
+        if (step == 0) break;
+        got += step;
+    }
+    return true;
+}
+
+}  // namespace
+
+TSelfCheck CheckFileSeal(const std::string& path) {
+    TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size)) return TSelfCheck::Unreadable;
+    const uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
+
+    std::vector<uint8_t> buffer(kChunkSize);
+    DWORD got = 0;
+    if (!ReadFully(file.get(), buffer.data(), kChunkSize, got)) return TSelfCheck::Unreadable;
+    const auto layout = FindSealLayout(buffer.data(), got, fileSize);
+    if (!layout) return TSelfCheck::NoSeal;
+
+    TSealSlot slot{};
+    TSealDigest digest(*layout);
+    uint64_t position = 0;
+    while (got > 0) {
+        // The slot may straddle two chunks; copy what of it this chunk holds.
+        const uint64_t slotEnd = layout->SlotOffset + sizeof slot;
+        if (layout->SlotOffset < position + got && slotEnd > position) {
+            const uint64_t from = std::max(layout->SlotOffset, position);
+            const uint64_t to = std::min<uint64_t>(slotEnd, position + got);
+            std::memcpy(reinterpret_cast<uint8_t*>(&slot) + (from - layout->SlotOffset),
+                        buffer.data() + (from - position), static_cast<size_t>(to - from));
+        }
+        digest.Feed(buffer.data(), got);
+        position += got;
+        if (!ReadFully(file.get(), buffer.data(), kChunkSize, got)) return TSelfCheck::Unreadable;
+    }
+    if (position != fileSize) return TSelfCheck::Unreadable;
+    switch (JudgeSeal(slot, digest.Finish())) {
+        case TSealState::Valid:
+            return TSelfCheck::Valid;
+        case TSealState::Missing:
+            return TSelfCheck::NoSeal;
+        default:
+            return TSelfCheck::Broken;
+    }
+}
+
+TSelfCheck CheckOwnSeal() {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return TSelfCheck::Unreadable;
+    return CheckFileSeal(path);
+}
+
+}  // namespace telvo
