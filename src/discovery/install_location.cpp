@@ -1,0 +1,89 @@
+#include "discovery/install_location.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "discovery/path_rules.h"
+#include "discovery/registry_layout.h"
+#include "startup/registry_error.h"
+#include "startup/startup_state.h"
+
+namespace telvo {
+namespace {
+
+// The registry object is shared by the whole process: each step closes its key on every way
+// out, errors included, so that the next step starts with none open.
+struct TOpenKeyScope {
+    ~TOpenKeyScope() { StartupState.Registry->CloseKey(); }
+};
+
+TRegistry& Registry() {
+    return *StartupState.Registry;
+}
+
+std::string ProgramFilesBase() {
+    TOpenKeyScope scope;
+    Registry().SetRootKey(HKEY_LOCAL_MACHINE);
+    Registry().OpenKey(kCurrentVersionKey, false);
+    std::string base;
+    if (Registry().ValueExists(kProgramFilesDirValue))
+        base = Registry().ReadString(kProgramFilesDirValue);
+    AddTrailingBackslash(base);
+    return base;
+}
+
+// The texts are not kept: a user whose shell folders cannot be read has a registry the package
+// cannot work with.
+bool UserShellFoldersReadable() {
+    try {
+        TOpenKeyScope scope;
+        Registry().SetRootKey(HKEY_CURRENT_USER);
+        Registry().OpenKey(std::string(kCurrentVersionKey) + kShellFoldersSubkey, false);
+        for (const char* name : kShellFolderValues)
+            if (Registry().ValueExists(name))
+                Registry().ReadString(name);
+    } catch (const ERegistryException&) {
+        ShowErrorBox("No access to system registry", "Нет доступа к системному реестру");
+        return false;
+    }
+    return true;
+}
+
+// The install folder an uninstall entry names, or "" when the entry is missing, has no
+// "UninstallString" or one that names no folder.
+std::string UninstallEntryFolder(const std::string& entryKey) {
+    TOpenKeyScope scope;
+    Registry().SetRootKey(HKEY_LOCAL_MACHINE);
+    if (!Registry().OpenKey(entryKey, false) || !Registry().ValueExists(kUninstallStringValue))
+        return {};
+    return UninstallFolderPart(Registry().ReadString(kUninstallStringValue));
+}
+
+}  // namespace
+
+bool DiscoverInstallLocation() {
+    const std::string base = ProgramFilesBase();
+    StartupState.IsAdmin = IsUserAnAdmin();
+    if (!UserShellFoldersReadable())
+        return false;
+
+    StartupState.UninstallKeyPrefix = std::string(kCurrentVersionKey) + kUninstallSubkey;
+    const std::string& appName = StartupState.AppName;
+    std::string folder = UninstallEntryFolder(StartupState.UninstallKeyPrefix + appName);
+    if (folder.empty())
+        folder = UninstallEntryFolder(Wow6432KeyPath(StartupState.UninstallKeyPrefix) + appName);
+    if (folder.empty())
+        folder = base + appName;
+    AddTrailingBackslash(folder);
+    StartupState.InstallFolder = folder;
+    return true;
+}
+
+void OpenUserKey() {
+    // A failed open leaves no key open, which is all the callers need: their lookups then find
+    // nothing.
+    Registry().SetRootKey(HKEY_CURRENT_USER);
+    Registry().OpenKey(kUserKeyBase + StartupState.AppName, true);
+}
+
+}  // namespace telvo
