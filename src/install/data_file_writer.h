@@ -1,0 +1,37 @@
+// WriteDataFile: puts the data file that the package carries as a resource of its own
+// executable on disk, byte for byte.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace telvo {
+
+// Copies the resource `resourceName` of type `resourceType` (found without regard to case) from
+// the running executable to `targetPath`.
+//
+// The bytes go straight from the loaded resource, in one write request, to a new file beside
+// the target; that file is flushed and then moved over the target in one step. So the old
+// target stays whole until the new one is complete, and no payload-sized buffer is needed.
+// While another process holds the target open the move is retried (kFileInUseAttempts,
+// kFileInUseRetryDelayMs apart).
+//
+// Returns true when the target holds the resource's bytes. On any failure (resource missing,
+// folder missing or not writable, target read-only, hidden, system or held open, disk full) it
+// shows "Can't install file " + targetPath through ShowErrorBox, leaves the target as it was,
+// removes its temporary file and returns false.
+bool WriteDataFile(const std::string& resourceName, const std::string& resourceType,
+                   const std::string& targetPath);
+
+enum class TWriteResult { Written, Failed, Withheld };
+
+// WriteDataFile with a last word for the caller: `mayReplace` is asked once, after the new file
+// is complete and before it replaces the target, or before the failure message when the write
+// failed earlier. When it says no, the new file is removed, nothing is shown, the target is left
+// as it was and the result is Withheld. This lets the caller finish a check of its own while
+// the bytes are written, without anything visible changing before the check has passed.
+TWriteResult WriteDataFileGated(const std::string& resourceName, const std::string& resourceType,
+                                const std::string& targetPath,
+                                const std::function<bool()>& mayReplace);
+
+}  // namespace telvo

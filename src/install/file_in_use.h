@@ -1,0 +1,34 @@
+// Waiting for a file that another process still holds open: a fixed number of attempts a fixed
+// time apart. The application asked to quit closes its data file only when it has ended, so a
+// silent update would otherwise fail on nearly every run.
+#pragma once
+
+#include <cstdint>
+
+namespace telvo {
+
+constexpr int kFileInUseAttempts = 17;
+constexpr uint32_t kFileInUseRetryDelayMs = 256;
+
+enum class TAttemptResult {
+    Done,    // the work succeeded
+    InUse,   // another process holds the file; worth another attempt
+    Failed,  // failed for a reason waiting does not cure
+};
+
+// Runs `attempt` until it is not InUse, at most `attempts` times, calling `wait` between two
+// attempts (never after the last one). Returns the last attempt's result.
+template <typename Attempt, typename Wait>
+TAttemptResult RetryWhileInUse(Attempt&& attempt, Wait&& wait, int attempts = kFileInUseAttempts) {
+    TAttemptResult result = TAttemptResult::InUse;
+    for (int i = 0; i < attempts; ++i) {
+        if (i > 0)
+            wait();
+        result = attempt();
+        if (result != TAttemptResult::InUse)
+            break;
+    }
+    return result;
+}
+
+}  // namespace telvo

@@ -1,0 +1,236 @@
+// WriteDataFile with the small payload that telvo_tests carries as resource COK/VOST, against
+// real files of the test prefix: set up, act, verify, and check that a failure leaves the
+// earlier state intact.
+#include "install/data_file_writer.h"
+#include "install/folder_size.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "startup/startup_state.h"
+#include "support/install_files.h"
+#include "support/processes.h"
+#include "support/scripted_boxes.h"
+
+namespace telvo {
+namespace {
+
+class DataFileWriterTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        StartupState.RussianTexts = false;
+        StartupState.EnglishCaption = "Telvo update";
+        Payload = test::OwnResource("VOST", "COK");
+        ASSERT_GT(Payload.size(), 5u) << "telvo_tests carries no payload";
+        Folder =
+            test::FreshTempFolder(testing::UnitTest::GetInstance()->current_test_info()->name());
+        Target = Folder + "vost.cok";
+    }
+    void TearDown() override { DoneStartupState(); }
+
+    void ExpectOneFailureBox(const std::string& target) {
+        ASSERT_EQ(Boxes.Shown().size(), 1u);
+        const TBoxRequest& box = Boxes.Shown()[0];
+        EXPECT_EQ(box.Call, TBoxCall::MessageBoxA);
+        EXPECT_EQ(box.Text, "Can't install file " + target);
+        EXPECT_EQ(box.Caption, "Telvo update");
+        EXPECT_EQ(box.Style, kErrorBoxStyle);
+    }
+
+    std::string_view Payload;
+    std::string Folder;
+    std::string Target;
+    test::TScriptedBoxes Boxes;
+};
+using DataFileWriterRussianLocaleTest = DataFileWriterTest;
+using DataFileWriterWin32PrefixTest = DataFileWriterTest;
+
+// The resource is stored as VOST of type COK in language 1049 and found in lower case.
+TEST_F(DataFileWriterTest, CreatesAMissingTargetFromTheResource) {
+    EXPECT_NE(FindResourceExA(nullptr, "COK", "VOST", MAKELANGID(0x19, 0x01)), nullptr);
+    EXPECT_EQ(Payload.substr(0, 5), "vost\x4E");
+    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+    EXPECT_TRUE(Boxes.Shown().empty());
+    EXPECT_TRUE(test::FileEquals(Target, Payload));
+    EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
+    const DWORD attributes = GetFileAttributesA(Target.c_str());
+    EXPECT_EQ(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY),
+              0u);
+}
+
+// An older file longer than the payload is replaced whole: none of its bytes remain.
+TEST_F(DataFileWriterTest, ReplacesALongerOlderTargetAndCutsIt) {
+    test::WriteFileBytes(Target, test::OldFileBytes(Payload.size() * 2 + 17));
+    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+    EXPECT_TRUE(Boxes.Shown().empty());
+    EXPECT_EQ(test::FileSize(Target), Payload.size());
+    EXPECT_TRUE(test::FileEquals(Target, Payload));
+    EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
+}
+
+// Each refusal shows the one message naming the target, keeps the old file byte for byte and
+// its attributes, and leaves nothing else in the folder.
+TEST_F(DataFileWriterTest, EachFailureShowsTheMessageAndKeepsTheOldFile) {
+    struct Case {
+        const char* name;
+        const char* resourceName;
+        uint32_t oldAttributes;  // 0: no old file
+        const char* relativeTarget;
+    } cases[] = {
+        {"read-only target", "vost", FILE_ATTRIBUTE_READONLY, "vost.cok"},
+        {"hidden target", "vost", FILE_ATTRIBUTE_HIDDEN, "vost.cok"},
+        {"system target", "vost", FILE_ATTRIBUTE_SYSTEM, "vost.cok"},
+        {"missing resource", "nosuch", FILE_ATTRIBUTE_NORMAL, "vost.cok"},
+        {"missing resource, no old file", "nosuch", 0, "vost.cok"},
+        {"missing folder", "vost", 0, "missing\\vost.cok"},
+        {"target is a folder", "vost", FILE_ATTRIBUTE_DIRECTORY, "vost.cok"},
+    };
+    const std::string old = test::OldFileBytes(4099);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string folder = test::FreshTempFolder(std::string("writer-") + c.name);
+        const std::string target = folder + c.relativeTarget;
+        if (c.oldAttributes == FILE_ATTRIBUTE_DIRECTORY) {
+            CreateDirectoryA(target.c_str(), nullptr);
+        } else if (c.oldAttributes != 0) {
+            test::WriteFileBytes(target, old);
+            SetFileAttributesA(target.c_str(), c.oldAttributes);
+        }
+        const std::vector<std::string> before = test::FolderNames(folder);
+        test::TScriptedBoxes boxes;
+
+        EXPECT_FALSE(WriteDataFile(c.resourceName, "cok", target));
+
+        ASSERT_EQ(boxes.Shown().size(), 1u);
+        EXPECT_EQ(boxes.Shown()[0].Text, "Can't install file " + target);
+        EXPECT_EQ(test::FolderNames(folder), before);
+        if (c.oldAttributes == 0) {
+            EXPECT_EQ(GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES);
+        } else if (c.oldAttributes != FILE_ATTRIBUTE_DIRECTORY) {
+            EXPECT_TRUE(test::FileEquals(target, old));
+            if (c.oldAttributes != FILE_ATTRIBUTE_NORMAL) {
+                EXPECT_EQ(GetFileAttributesA(target.c_str()) & c.oldAttributes, c.oldAttributes);
+            }
+            SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+    }
+}
+
+// Another process holds the target for longer than all attempts: the message comes after the
+// retries, and the held file is neither replaced nor changed.
+TEST_F(DataFileWriterTest, TargetHeldOpenByAnotherProcessIsLeftAlone) {
+    const std::string old = test::OldFileBytes(5000);
+    test::WriteFileBytes(Target, old);
+    {
+        test::THeldFile holder(Target, 30000);
+        ASSERT_TRUE(holder.Holding());
+
+        EXPECT_FALSE(WriteDataFile("vost", "cok", Target));
+    }  // the holder ends here, so the file can be read back
+
+    ExpectOneFailureBox(Target);
+    EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
+    EXPECT_TRUE(test::FileEquals(Target, old));
+}
+
+// The application still holds its file for about a second after the quit request; the writer
+// waits and then writes.
+TEST_F(DataFileWriterTest, TargetReleasedAfterASecondIsWrittenAfterRetries) {
+    test::WriteFileBytes(Target, test::OldFileBytes(5000));
+    test::THeldFile holder(Target, 1000);
+    ASSERT_TRUE(holder.Holding());
+
+    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+
+    EXPECT_EQ(holder.Wait(), 0);  // it held the file to its end
+    EXPECT_TRUE(Boxes.Shown().empty());
+    EXPECT_TRUE(test::FileEquals(Target, Payload));
+    EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
+}
+
+// On 32-bit Windows an older file is replaced the same way, and the folder's size then counts
+// the new file alone.
+TEST_F(DataFileWriterWin32PrefixTest, ReplacesTheTargetAndTheSizeFollows) {
+    test::WriteFileBytes(Target, test::OldFileBytes(3 << 20));
+
+    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+
+    EXPECT_TRUE(Boxes.Shown().empty());
+    EXPECT_TRUE(test::FileEquals(Target, Payload));
+    EXPECT_EQ(GetFolderSize(Folder), static_cast<int32_t>(Payload.size() / 1024));
+}
+
+// Under a Russian locale the start-up state picks the Russian text, byte for byte in code page
+// 1251, and the old file stays.
+TEST_F(DataFileWriterRussianLocaleTest, FailureIsReportedInRussian) {
+    InitStartupState();
+    ASSERT_TRUE(StartupState.RussianTexts);
+    StartupState.LocalCaption = "Обновление программы \"Тельво\"";
+    const std::string old = test::OldFileBytes(3000);
+    test::WriteFileBytes(Target, old);
+    SetFileAttributesA(Target.c_str(), FILE_ATTRIBUTE_READONLY);
+
+    EXPECT_FALSE(WriteDataFile("vost", "cok", Target));
+
+    ASSERT_EQ(Boxes.Shown().size(), 1u);
+    const TBoxRequest& box = Boxes.Shown()[0];
+    EXPECT_EQ(box.Call, TBoxCall::MessageBoxExA);
+    EXPECT_EQ(box.Text,
+              "\xCD\xE5 \xF3\xE4\xE0\xE5\xF2\xF1\xFF \xF3\xF1\xF2\xE0\xED\xEE\xE2\xE8\xF2\xFC "
+              "\xF4\xE0\xE9\xEB " +
+                  Target);
+    EXPECT_EQ(box.Caption, StartupState.LocalCaption);
+    EXPECT_TRUE(test::FileEquals(Target, old));
+    SetFileAttributesA(Target.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+}  // namespace
+}  // namespace telvo
+
+namespace telvo {
+namespace {
+
+// The caller's last word: a "no" after the new file is complete leaves the old one, removes the
+// new one and shows nothing; a "yes" replaces as usual.
+TEST_F(DataFileWriterTest, GateDecidesBeforeTheNewFileReplacesTheOld) {
+    const std::string old = test::OldFileBytes(1000);
+    test::WriteFileBytes(Target, old);
+    int asked = 0;
+    EXPECT_EQ(WriteDataFileGated("vost", "cok", Target,
+                                 [&] {
+                                     ++asked;
+                                     // The new file is complete beside the untouched old one.
+                                     EXPECT_EQ(test::FolderNames(Folder).size(), 2u);
+                                     EXPECT_TRUE(test::FileEquals(Target, old));
+                                     return false;
+                                 }),
+              TWriteResult::Withheld);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(Boxes.Shown().empty());
+    EXPECT_TRUE(test::FileEquals(Target, old));
+    EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
+
+    EXPECT_EQ(WriteDataFileGated("vost", "cok", Target, [] { return true; }),
+              TWriteResult::Written);
+    EXPECT_TRUE(test::FileEquals(Target, Payload));
+}
+
+// A write that fails early still asks before its message, so the caller's verdict comes first.
+TEST_F(DataFileWriterTest, GateIsAskedOnceBeforeAFailureMessage) {
+    const std::string missing = Folder + "no such folder\\vost.cok";
+    int asked = 0;
+    EXPECT_EQ(WriteDataFileGated("vost", "cok", missing, [&] { return ++asked, false; }),
+              TWriteResult::Withheld);
+    EXPECT_TRUE(Boxes.Shown().empty());
+    EXPECT_EQ(WriteDataFileGated("vost", "cok", missing, [&] { return ++asked, true; }),
+              TWriteResult::Failed);
+    EXPECT_EQ(asked, 2);
+    ExpectOneFailureBox(missing);
+}
+
+}  // namespace
+}  // namespace telvo

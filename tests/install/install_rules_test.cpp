@@ -1,0 +1,185 @@
+// The deciding parts of the writer and the installed size, without the file system.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "install/data_header.h"
+#include "install/file_in_use.h"
+#include "install/folder_walk.h"
+#include "install/write_plan.h"
+
+namespace telvo {
+namespace {
+
+// Every header byte value maps to its version, and only representable identities have a header.
+TEST(DataHeaderTest, VersionByteIsTheVersionPlus32) {
+    EXPECT_EQ(DataVersionFromByte(0x4E), 46);
+    EXPECT_EQ(DataVersionFromByte(0x00), -32);
+    EXPECT_EQ(DataVersionFromByte(0xFF), 223);
+    EXPECT_EQ(ExpectedDataHeader("vost", 46), "vost\x4E");
+    EXPECT_EQ(ExpectedDataHeader("vost", -32), std::string("vost\0", 5));
+    EXPECT_EQ(ExpectedDataHeader("vost", 224), "");
+    EXPECT_EQ(ExpectedDataHeader("vos", 46), "");
+}
+
+// The build's check accepts exactly the header the package's identity demands and names what
+// disagrees otherwise.
+TEST(DataHeaderTest, MismatchNamesWhatDisagrees) {
+    struct Case {
+        std::string_view start;
+        std::string_view baseName;
+        int32_t version;
+        std::string expected;  // empty: the header fits
+    } cases[] = {
+        {"vost\x4E rest of file", "vost", 46, ""},
+        {"vost\x4E", "vost", 46, ""},
+        {"vost\x4F", "vost", 46, "the file's version byte stands for version 47, not 46"},
+        {"VOST\x4E", "vost", 46,
+         "the file begins with \"VOST\" where the base name \"vost\" belongs"},
+        {std::string_view("\0\0\0\0\x4E", 5), "vost", 46,
+         "the file begins with \"\\x00\\x00\\x00\\x00\" where the base name \"vost\" belongs"},
+        {"vost", "vost", 46, "the file is 4 bytes long, shorter than its five-byte header"},
+        {"", "vost", 46, "the file is 0 bytes long, shorter than its five-byte header"},
+        {"vosts\x4E", "vosts", 46,
+         "the base name \"vosts\" cannot be the header's magic, which is exactly four bytes"},
+        {"vost\x4E", "vost", 300,
+         "the version 300 cannot be stored in the header's version byte (it must lie in "
+         "-32..223)"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DataHeaderMismatch(c.start, c.baseName, c.version), c.expected) << c.start;
+}
+
+// The sum wraps in 32 bits and only whole kilobytes count.
+TEST(SizeArithmeticTest, LowDoubleWordsWrapAndKilobytesRoundDown) {
+    struct Case {
+        uint32_t total;
+        int32_t kilobytes;
+    } cases[] = {{0, 0}, {1023, 0}, {1024, 1}, {1048576, 1024}, {0xFFFFFFFFu, 4194303}};
+    for (const Case& c : cases) EXPECT_EQ(SizeInKilobytes(c.total), c.kilobytes) << c.total;
+    EXPECT_EQ(AddFileSize(0xFFFFFC00u, 0x800), 0x400u);
+}
+
+// A listing from a table; remembers which folders were listed, in order.
+struct TFakeTree {
+    std::map<std::string, std::vector<TFolderEntry>> Folders;
+    std::vector<std::string> Listed;
+
+    TFolderLister Lister() {
+        return [this](const std::string& folder, const TEntrySink& sink) {
+            Listed.push_back(folder);
+            auto found = Folders.find(folder);
+            if (found == Folders.end())
+                return;  // cannot be listed
+            for (const TFolderEntry& entry : found->second) sink(entry);
+        };
+    }
+};
+
+constexpr uint32_t kDir = kAttributeDirectory;
+
+// Breadth-first: the top folder, then sub-folders in the order found; each listed once, "."
+// and ".." neither counted nor entered, unlistable folders skipped.
+TEST(FolderWalkTest, ListsBreadthFirstInTheOrderFound) {
+    TFakeTree tree;
+    tree.Folders["C:\\A\\"] = {{".", kDir, 0},     {"..", kDir, 0}, {"x", kDir, 0},
+                               {"f1", 0x20, 1000}, {"y", kDir, 0},  {"locked", kDir, 0}};
+    tree.Folders["C:\\A\\x\\"] = {
+        {".", kDir, 0}, {"..", kDir, 0}, {"deep", kDir, 0}, {"h", 0x02 | 0x04 | 0x01, 24}};
+    tree.Folders["C:\\A\\y\\"] = {{"f2", 0x80, 2000}};
+    tree.Folders["C:\\A\\x\\deep\\"] = {{"f3", 0x20, 4096}};
+    EXPECT_EQ(WalkFolderTree("C:\\A", tree.Lister()), 1000u + 24 + 2000 + 4096);
+    EXPECT_EQ(tree.Listed, (std::vector<std::string>{"C:\\A\\", "C:\\A\\x\\", "C:\\A\\y\\",
+                                                     "C:\\A\\locked\\", "C:\\A\\x\\deep\\"}));
+}
+
+// A link to a folder is not entered, so a link back to its parent cannot loop.
+TEST(FolderWalkTest, LinksToFoldersAreNotEntered) {
+    TFakeTree tree;
+    tree.Folders["C:\\A\\"] = {{"loop", kDir | kAttributeReparsePoint, 0}, {"f", 0x20, 1024}};
+    tree.Folders["C:\\A\\loop\\"] = tree.Folders["C:\\A\\"];
+    EXPECT_EQ(WalkFolderTree("C:\\A\\", tree.Lister()), 1024u);
+    EXPECT_EQ(tree.Listed, std::vector<std::string>{"C:\\A\\"});
+}
+
+// Sizes of 4 GiB and more count modulo 4 GiB, summed in 32 bits.
+TEST(FolderWalkTest, TotalsWrapModulo4GiB) {
+    TFakeTree tree;
+    tree.Folders["C:\\A\\"] = {{"big", 0x20, 0xFFFFF800u}, {"sub", kDir, 0}};
+    tree.Folders["C:\\A\\sub\\"] = {{"more", 0x20, 0x1000}};
+    EXPECT_EQ(WalkFolderTree("C:\\A", tree.Lister()), 0x800u);
+}
+
+// Targets that an exclusive create would refuse are refused before anything is written.
+TEST(WritePlanTest, RefusesReadOnlyHiddenSystemAndFolders) {
+    struct Case {
+        uint32_t attributes;
+        bool refused;
+    } cases[] = {{0x80, false}, {0x20, false}, {0x00, false}, {0x01, true},
+                 {0x02, true},  {0x04, true},  {0x10, true},  {0x21, true}};
+    for (const Case& c : cases)
+        EXPECT_EQ(RefusesReplacement(c.attributes), c.refused) << std::hex << c.attributes;
+}
+
+// The temporary file lies in the target's own folder, so the final move is a rename.
+TEST(WritePlanTest, TemporaryFileLiesBesideTheTarget) {
+    EXPECT_EQ(TemporaryPathFor("C:\\Apps\\Telvo\\vost.cok", 0x1234ABu),
+              "C:\\Apps\\Telvo\\vost.cok.001234ab.tmp");
+    EXPECT_EQ(TemporaryPathFor("vost.cok", 0xFFFFFFFFu), "vost.cok.ffffffff.tmp");
+    struct Case {
+        std::string path, folder;
+    } cases[] = {{"C:\\Apps\\Telvo\\vost.cok", "C:\\Apps\\Telvo\\"},
+                 {"C:\\vost.cok", "C:\\"},
+                 {"Z:/work/vost.cok", "Z:/work/"},
+                 {"vost.cok", ""}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(FolderOfPath(c.path), c.folder) << c.path;
+        EXPECT_EQ(FolderOfPath(TemporaryPathFor(c.path, 7)), c.folder) << c.path;
+    }
+}
+
+// The one message carries the full target path and nothing else.
+TEST(WritePlanTest, FailureMessagesNameTheTargetExactly) {
+    EXPECT_EQ(InstallFailureEnglish("C:\\Telvo\\vost.cok"),
+              "Can't install file C:\\Telvo\\vost.cok");
+    // Code page 1251, byte for byte.
+    EXPECT_EQ(InstallFailureRussian("C:\\Telvo\\vost.cok"),
+              "\xCD\xE5 \xF3\xE4\xE0\xE5\xF2\xF1\xFF \xF3\xF1\xF2\xE0\xED\xEE\xE2\xE8\xF2\xFC "
+              "\xF4\xE0\xE9\xEB C:\\Telvo\\vost.cok");
+}
+
+// Attempts stop at the first result that is not "in use"; waits come only between attempts.
+TEST(FileInUseTest, RetriesOnlyWhileInUse) {
+    using R = TAttemptResult;
+    struct Case {
+        std::vector<R> results;  // what each attempt gives; the last repeats
+        int attempts;
+        int waits;
+        R final;
+    } cases[] = {
+        {{R::Done}, 1, 0, R::Done},
+        {{R::Failed}, 1, 0, R::Failed},
+        {{R::InUse, R::InUse, R::InUse, R::Done}, 4, 3, R::Done},
+        {{R::InUse, R::Failed}, 2, 1, R::Failed},
+        {{R::InUse}, kFileInUseAttempts, kFileInUseAttempts - 1, R::InUse},
+    };
+    for (const Case& c : cases) {
+        int attempts = 0;
+        int waits = 0;
+        const R final = RetryWhileInUse(
+            [&] {
+                const size_t i = std::min<size_t>(attempts++, c.results.size() - 1);
+                return c.results[i];
+            },
+            [&] { ++waits; });
+        EXPECT_EQ(attempts, c.attempts);
+        EXPECT_EQ(waits, c.waits);
+        EXPECT_EQ(final, c.final);
+    }
+    EXPECT_EQ(kFileInUseAttempts, 17);
+    EXPECT_EQ(kFileInUseRetryDelayMs, 256u);
+}
+
+}  // namespace
+}  // namespace telvo

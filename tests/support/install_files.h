@@ -1,0 +1,51 @@
+// Files, folders and the carried resource, read and written directly for the install tests,
+// bypassing the code under test.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "startup/win_handles.h"
+
+namespace telvo::test {
+
+// The bytes of a resource of the test program itself; empty when it has none.
+std::string_view OwnResource(const char* name, const char* type);
+
+void WriteFileBytes(const std::string& path, std::string_view bytes);
+
+// Bytes of a size that no payload has, unlike any payload's start: an older data file.
+std::string OldFileBytes(size_t size);
+
+// Names of the entries of `folder` (with a trailing backslash), "." and ".." left out, sorted.
+std::vector<std::string> FolderNames(const std::string& folder);
+
+// True when the file at `path` holds exactly `expected`, compared block by block so that a
+// large file is never read into memory whole.
+bool FileEquals(const std::string& path, std::string_view expected);
+
+uint64_t FileSize(const std::string& path);
+
+// Another process that holds `path` open without sharing for `holdMs`; started and waited
+// for until it holds the file. Killed at destruction if still running.
+class THeldFile {
+  public:
+    THeldFile(const std::string& path, uint32_t holdMs);
+    ~THeldFile();
+    THeldFile(const THeldFile&) = delete;
+    THeldFile& operator=(const THeldFile&) = delete;
+
+    bool Holding() const { return IsHolding; }
+    // Waits for the holder to end and returns its exit code.
+    int Wait(uint32_t timeoutMs = 20000);
+
+  private:
+    TProcessHandle Process;
+    bool IsHolding = false;
+};
+
+}  // namespace telvo::test
