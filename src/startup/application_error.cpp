@@ -18,9 +18,9 @@ namespace {
 
 std::string ModuleNameOf(const void* address) {
     HMODULE module = nullptr;
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            static_cast<LPCSTR>(address), &module))
+    if (!GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            static_cast<LPCSTR>(address), &module))
         module = nullptr;
     char path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
@@ -34,7 +34,8 @@ std::string ClassNameOf(const std::type_info& type) {
         abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), &std::free);
     std::string name = status == 0 && demangled ? demangled.get() : type.name();
     const std::string ours = "telvo::";
-    if (name.compare(0, ours.size(), ours) == 0) name.erase(0, ours.size());
+    if (name.compare(0, ours.size(), ours) == 0)
+        name.erase(0, ours.size());
     return name;
 }
 
@@ -67,14 +68,15 @@ LONG WINAPI OnHardwareException(EXCEPTION_POINTERS* pointers) {
     const void* address = record.ExceptionAddress;
     const uintptr_t kind = record.NumberParameters >= 1 ? record.ExceptionInformation[0] : 0;
     const uintptr_t target = record.NumberParameters >= 2 ? record.ExceptionInformation[1] : 0;
-    const THardwareErrorText text = DescribeHardwareException(
-        record.ExceptionCode, reinterpret_cast<uintptr_t>(address), ModuleNameOf(address), kind,
-        target);
+    const THardwareErrorText text =
+        DescribeHardwareException(record.ExceptionCode, reinterpret_cast<uintptr_t>(address),
+                                  ModuleNameOf(address), kind, target);
     EndWithApplicationError(text.ClassName, address, text.Message);
 }
 
 void OnTerminate() {
-    if (std::current_exception()) EndWithCurrentException(__builtin_return_address(0));
+    if (std::current_exception())
+        EndWithCurrentException(__builtin_return_address(0));
     EndWithApplicationError("Exception", __builtin_return_address(0), "Abnormal termination");
 }
 

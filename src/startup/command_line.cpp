@@ -3,7 +3,9 @@
 namespace telvo {
 namespace {
 
-bool IsSeparator(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsSeparator(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 }  // namespace
 
@@ -12,25 +14,29 @@ std::string CommandLineArgument(std::string_view commandLine, int index) {
     const size_t end = commandLine.size();
     for (int current = 0;; ++current) {
         while (pos < end && IsSeparator(commandLine[pos])) ++pos;
-        if (pos >= end) return {};
+        if (pos >= end)
+            return {};
         std::string argument;
         while (pos < end && !IsSeparator(commandLine[pos])) {
             if (commandLine[pos] == '"') {
                 ++pos;
                 while (pos < end && commandLine[pos] != '"') argument += commandLine[pos++];
-                if (pos < end) ++pos;  // the closing quote
+                if (pos < end)
+                    ++pos;  // the closing quote
             } else {
                 argument += commandLine[pos++];
             }
         }
-        if (current == index) return argument;
+        if (current == index)
+            return argument;
     }
 }
 
 std::string AsciiLower(std::string_view text) {
     std::string result(text);
     for (char& c : result)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     return result;
 }
 

@@ -19,7 +19,8 @@ void ReadVersion(TWindowsReport& report) {
     if (!report.ExtendedVersion) {
         info = {};
         info.dwOSVersionInfoSize = kPlainRecordSize;
-        if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) return;
+        if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info)))
+            return;
     }
     report.VersionKnown = true;
     report.PlatformId = info.dwPlatformId;
@@ -34,8 +35,8 @@ void ReadArchitecture(TWindowsReport& report) {
     using TGetNativeSystemInfo = void(WINAPI*)(LPSYSTEM_INFO);
     SYSTEM_INFO info{};
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto native = kernel ? reinterpret_cast<TGetNativeSystemInfo>(
-                               reinterpret_cast<void*>(GetProcAddress(kernel, "GetNativeSystemInfo")))
+    auto native = kernel ? reinterpret_cast<TGetNativeSystemInfo>(reinterpret_cast<void*>(
+                               GetProcAddress(kernel, "GetNativeSystemInfo")))
                          : nullptr;
     if (native)
         native(&info);
@@ -49,9 +50,11 @@ void ReadArchitecture(TWindowsReport& report) {
 void ReadProductName(TWindowsReport& report) {
     TRegistry registry(kAccessAll64);
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
-    if (!registry.OpenKey("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", false)) return;
+    if (!registry.OpenKey("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", false))
+        return;
     try {
-        if (registry.ValueExists("ProductName")) report.ProductName = registry.ReadString("ProductName");
+        if (registry.ValueExists("ProductName"))
+            report.ProductName = registry.ReadString("ProductName");
     } catch (const ERegistryException&) {
         report.ProductName.reset();
     }
@@ -62,9 +65,11 @@ void ReadProductName(TWindowsReport& report) {
 bool IdentifyWindows() {
     TWindowsReport report;
     ReadVersion(report);
-    if (!report.VersionKnown) return false;
+    if (!report.VersionKnown)
+        return false;
     ReadArchitecture(report);
-    if (NeedsProductName(report)) ReadProductName(report);
+    if (NeedsProductName(report))
+        ReadProductName(report);
     return IsWindows64Text(IdentificationText(report));
 }
 

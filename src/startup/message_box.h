@@ -20,8 +20,9 @@ struct TBoxRequest {
 };
 
 // Box styles the package uses.
-constexpr uint32_t kErrorBoxStyle = 0x200010;     // MB_OK | MB_ICONERROR | MB_SERVICE_NOTIFICATION
-constexpr uint32_t kQuestionBoxStyle = 0x42024;   // MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL | MB_TOPMOST
+constexpr uint32_t kErrorBoxStyle = 0x200010;  // MB_OK | MB_ICONERROR | MB_SERVICE_NOTIFICATION
+constexpr uint32_t kQuestionBoxStyle =
+    0x42024;  // MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL | MB_TOPMOST
 constexpr uint32_t kFatalErrorBoxStyle = 0x2010;  // MB_OK | MB_ICONERROR | MB_TASKMODAL
 constexpr int kAnswerOk = 1;                      // IDOK
 constexpr int kAnswerYes = 6;                     // IDYES

@@ -24,7 +24,8 @@ __attribute__((noinline)) ERegistryException::ERegistryException(const std::stri
 TRegistry::TRegistry(uint32_t access) : AccessMask(access) {}
 
 void TRegistry::SetRootKey(HKEY root) {
-    if (root == Root) return;
+    if (root == Root)
+        return;
     CloseKey();
     Root = root;
 }
@@ -39,26 +40,30 @@ bool TRegistry::OpenKey(const std::string& path, bool create) {
     } else {
         status = RegOpenKeyExA(Root, subKey.c_str(), 0, AccessMask, opened.put());
     }
-    if (status != ERROR_SUCCESS) return false;
+    if (status != ERROR_SUCCESS)
+        return false;
     Key = std::move(opened);
     return true;
 }
 
 bool TRegistry::ValueExists(const std::string& name) const {
-    if (!Key) return false;
+    if (!Key)
+        return false;
     return RegQueryValueExA(Key.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
            ERROR_SUCCESS;
 }
 
 std::string TRegistry::ReadString(const std::string& name) const {
-    if (!Key) RaiseValueError("Failed to get data for", name);
+    if (!Key)
+        RaiseValueError("Failed to get data for", name);
     DWORD type = 0;
     DWORD size = 0;
     LONG status = RegQueryValueExA(Key.get(), name.c_str(), nullptr, &type, nullptr, &size);
     std::vector<char> data;
     // The value may grow between the two calls; ask again until it fits.
     while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
-        if (type != REG_SZ && type != REG_EXPAND_SZ) break;
+        if (type != REG_SZ && type != REG_EXPAND_SZ)
+            break;
         data.resize(size + 1);
         DWORD got = size;
         status = RegQueryValueExA(Key.get(), name.c_str(), nullptr, &type,
@@ -67,7 +72,8 @@ std::string TRegistry::ReadString(const std::string& name) const {
             std::string text(data.data(), got);
             return text.substr(0, text.find('\0'));
         }
-        if (status == ERROR_MORE_DATA) size = got;
+        if (status == ERROR_MORE_DATA)
+            size = got;
     }
     RaiseValueError("Failed to get data for", name);
 }
@@ -75,8 +81,7 @@ std::string TRegistry::ReadString(const std::string& name) const {
 void TRegistry::WriteInteger(const std::string& name, int32_t value) {
     const DWORD data = static_cast<DWORD>(value);
     if (!Key || RegSetValueExA(Key.get(), name.c_str(), 0, REG_DWORD,
-                               reinterpret_cast<const BYTE*>(&data),
-                               sizeof data) != ERROR_SUCCESS)
+                               reinterpret_cast<const BYTE*>(&data), sizeof data) != ERROR_SUCCESS)
         RaiseValueError("Failed to set data for", name);
 }
 

@@ -21,7 +21,7 @@ constexpr uint32_t kAccessAll = 0xF003F;    // KEY_ALL_ACCESS
 constexpr uint32_t kAccessAll64 = 0xF013F;  // KEY_ALL_ACCESS | KEY_WOW64_64KEY
 
 class TRegistry {
-public:
+  public:
     // Root key HKEY_CURRENT_USER, no key open.
     explicit TRegistry(uint32_t access);
     ~TRegistry() = default;  // closes an open key
@@ -53,7 +53,7 @@ public:
     // Closes the open key without flushing it; nothing happens when none is open.
     void CloseKey() { Key.reset(); }
 
-private:
+  private:
     uint32_t AccessMask;
     HKEY Root = HKEY_CURRENT_USER;
     TRegKey Key;

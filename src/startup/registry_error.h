@@ -8,12 +8,12 @@
 namespace telvo {
 
 class ERegistryException : public std::runtime_error {
-public:
+  public:
     explicit ERegistryException(const std::string& message);
     // Where the error was raised, for the "Application Error" box.
     const void* Address() const { return RaisedAt; }
 
-private:
+  private:
     const void* RaisedAt;
 };
 

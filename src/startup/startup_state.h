@@ -17,13 +17,13 @@ namespace telvo {
 
 struct TStartupState {
     uint32_t LocaleId = 0;
-    bool RussianTexts = false;    // built-in texts in Russian (code page 1251)
-    std::string CommandWord;      // first argument, A-Z lower-cased
+    bool RussianTexts = false;  // built-in texts in Russian (code page 1251)
+    std::string CommandWord;    // first argument, A-Z lower-cased
     std::unique_ptr<TRegistry> Registry;
     std::string AppName;
-    std::string LocalCaption;     // Russian error boxes; later the language file's program name
-    std::string EnglishCaption;   // English error boxes
-    std::string InstallFolder;    // ends in a backslash once set, unless empty
+    std::string LocalCaption;    // Russian error boxes; later the language file's program name
+    std::string EnglishCaption;  // English error boxes
+    std::string InstallFolder;   // ends in a backslash once set, unless empty
     std::string UninstallKeyPrefix;
     bool IsAdmin = true;
 };

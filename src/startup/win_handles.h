@@ -10,7 +10,7 @@ namespace telvo {
 
 template <typename Traits>
 class TUniqueHandle {
-public:
+  public:
     using Type = typename Traits::Type;
 
     TUniqueHandle() = default;
@@ -21,7 +21,8 @@ public:
     TUniqueHandle& operator=(const TUniqueHandle&) = delete;
     TUniqueHandle(TUniqueHandle&& other) noexcept : Value(other.release()) {}
     TUniqueHandle& operator=(TUniqueHandle&& other) noexcept {
-        if (this != &other) reset(other.release());
+        if (this != &other)
+            reset(other.release());
         return *this;
     }
 
@@ -47,7 +48,7 @@ public:
         return &Value;
     }
 
-private:
+  private:
     Type Value = Traits::Invalid();
 };
 

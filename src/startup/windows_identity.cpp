@@ -5,7 +5,8 @@ namespace {
 
 bool HoldsMoreThanBlanks(const std::string& text) {
     for (char c : text)
-        if (static_cast<unsigned char>(c) > ' ') return true;
+        if (static_cast<unsigned char>(c) > ' ')
+            return true;
     return false;
 }
 
@@ -17,18 +18,22 @@ bool NeedsProductName(const TWindowsReport& report) {
 }
 
 std::string IdentificationText(const TWindowsReport& report) {
-    if (!report.VersionKnown) return {};
-    if (report.PlatformId != 1 && report.PlatformId != 2) return {};
+    if (!report.VersionKnown)
+        return {};
+    if (report.PlatformId != 1 && report.PlatformId != 2)
+        return {};
     std::string text;
     if (NeedsProductName(report)) {
-        if (report.ProductName) text = *report.ProductName;
+        if (report.ProductName)
+            text = *report.ProductName;
         if (report.ProcessorArchitecture == kArchitectureAmd64)
             text += " 64-bit";
         else if (report.ProcessorArchitecture == kArchitectureX86)
             text += " 32-bit";
     }
     // The untrimmed text is appended: only the test for content uses the trimmed form.
-    if (HoldsMoreThanBlanks(report.ServicePack)) text += " " + report.ServicePack;
+    if (HoldsMoreThanBlanks(report.ServicePack))
+        text += " " + report.ServicePack;
     return text;
 }
 

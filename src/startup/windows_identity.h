@@ -9,12 +9,12 @@
 namespace telvo {
 
 struct TWindowsReport {
-    bool VersionKnown = false;      // GetVersionExA succeeded with either record size
-    bool ExtendedVersion = false;   // ...and did so with the extended (156-byte) record
-    uint32_t PlatformId = 0;        // 1: Windows 95 family, 2: NT family
+    bool VersionKnown = false;     // GetVersionExA succeeded with either record size
+    bool ExtendedVersion = false;  // ...and did so with the extended (156-byte) record
+    uint32_t PlatformId = 0;       // 1: Windows 95 family, 2: NT family
     uint32_t MajorVersion = 0;
-    std::string ServicePack;        // szCSDVersion up to its first NUL
-    uint16_t ProcessorArchitecture = 0;  // 0: x86, 9: AMD64
+    std::string ServicePack;                 // szCSDVersion up to its first NUL
+    uint16_t ProcessorArchitecture = 0;      // 0: x86, 9: AMD64
     std::optional<std::string> ProductName;  // absent when the key or a string value is missing
 };
 

@@ -6,19 +6,24 @@
 namespace telvo {
 namespace {
 
-uint32_t Read32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
-uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t Read32(const uint8_t* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+}
+uint16_t Read16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 
 constexpr uint16_t kPe32Magic = 0x10B;
 constexpr size_t kCoffHeaderSize = 20;
 constexpr size_t kSectionHeaderSize = 40;
-constexpr size_t kChecksumOffset = 64;          // in the optional header
-constexpr size_t kDirectoryCountOffset = 92;    // NumberOfRvaAndSizes
+constexpr size_t kChecksumOffset = 64;        // in the optional header
+constexpr size_t kDirectoryCountOffset = 92;  // NumberOfRvaAndSizes
 constexpr size_t kDirectoriesOffset = 96;
 constexpr size_t kCertificateDirectory = 4;
 
 void AddRange(std::vector<TByteRange>& ranges, uint64_t offset, uint64_t size, uint64_t fileSize) {
-    if (offset >= fileSize || size == 0) return;
+    if (offset >= fileSize || size == 0)
+        return;
     ranges.push_back({offset, std::min(size, fileSize - offset)});
 }
 
@@ -29,7 +34,8 @@ std::vector<TByteRange> Normalised(std::vector<TByteRange> ranges) {
     std::vector<TByteRange> merged;
     for (const TByteRange& r : ranges) {
         if (!merged.empty() && r.Offset <= merged.back().Offset + merged.back().Size) {
-            const uint64_t end = std::max(merged.back().Offset + merged.back().Size, r.Offset + r.Size);
+            const uint64_t end =
+                std::max(merged.back().Offset + merged.back().Size, r.Offset + r.Size);
             merged.back().Size = end - merged.back().Offset;
         } else {
             merged.push_back(r);
@@ -41,8 +47,10 @@ std::vector<TByteRange> Normalised(std::vector<TByteRange> ranges) {
 }  // namespace
 
 std::optional<TSealLayout> FindSealLayout(const uint8_t* head, size_t headSize, uint64_t fileSize) {
-    if (headSize > fileSize) headSize = static_cast<size_t>(fileSize);
-    if (headSize < 0x40 || head[0] != 'M' || head[1] != 'Z') return std::nullopt;
+    if (headSize > fileSize)
+        headSize = static_cast<size_t>(fileSize);
+    if (headSize < 0x40 || head[0] != 'M' || head[1] != 'Z')
+        return std::nullopt;
     const size_t pe = Read32(head + 0x3C);
     if (pe > headSize || headSize - pe < 4 + kCoffHeaderSize ||
         std::memcmp(head + pe, "PE\0\0", 4) != 0)
@@ -64,12 +72,14 @@ std::optional<TSealLayout> FindSealLayout(const uint8_t* head, size_t headSize, 
         const uint8_t* section = head + sections + i * kSectionHeaderSize;
         char name[9] = {};
         std::memcpy(name, section, 8);
-        if (std::strcmp(name, kSealSectionName) != 0) continue;
+        if (std::strcmp(name, kSealSectionName) != 0)
+            continue;
         const uint64_t rawSize = Read32(section + 16);
         layout.SlotOffset = Read32(section + 20);
         found = rawSize >= sizeof(TSealSlot) && layout.SlotOffset + sizeof(TSealSlot) <= fileSize;
     }
-    if (!found) return std::nullopt;
+    if (!found)
+        return std::nullopt;
 
     const size_t certificateEntry = optional + kDirectoriesOffset + 8 * kCertificateDirectory;
     std::vector<TByteRange> excluded;
@@ -103,7 +113,8 @@ void TSealDigest::Feed(const uint8_t* data, size_t size) {
                 take = static_cast<size_t>(std::min<uint64_t>(size, r.Offset - Position));
             }
         }
-        if (hashed) Hash.Update(data, take);
+        if (hashed)
+            Hash.Update(data, take);
         data += take;
         size -= take;
         Position += take;
@@ -115,7 +126,7 @@ TSealState JudgeSeal(const TSealSlot& slot, const TDigest& digest) {
         slot.Sealed != kSealedMark)
         return TSealState::Missing;
     return std::memcmp(slot.Digest, digest.data(), digest.size()) == 0 ? TSealState::Valid
-                                                                        : TSealState::Broken;
+                                                                       : TSealState::Broken;
 }
 
 }  // namespace telvo

@@ -50,12 +50,12 @@ std::optional<TSealLayout> FindSealLayout(const uint8_t* head, size_t headSize, 
 // The digest over the file's bytes, fed in order from offset 0, with the excluded ranges left
 // out.
 class TSealDigest {
-public:
+  public:
     explicit TSealDigest(const TSealLayout& layout, bool allowShaExtensions = true);
     void Feed(const uint8_t* data, size_t size);
     TDigest Finish() { return Hash.Finish(); }
 
-private:
+  private:
     const TSealLayout& Layout;
     TSha256 Hash;
     uint64_t Position = 0;

@@ -3,5 +3,5 @@
 // it although no code reads it: the check reads the file, not the image.
 #include "update/seal.h"
 
-extern "C" __attribute__((section(".seal"), used)) const telvo::TSealSlot TelvoSealSlot = {
-    "TelvoUpdateSeal", {}, 0, 0};
+extern "C" __attribute__((section(".seal"), used))
+const telvo::TSealSlot TelvoSealSlot = {"TelvoUpdateSeal", {}, 0, 0};

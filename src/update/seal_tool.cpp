@@ -21,15 +21,25 @@ int Fail(const std::string& message) {
 
 int main(int argc, char** argv) {
     using namespace telvo;
-    if (argc != 3) return Fail("usage: telvo_seal seal|check FILE");
+    if (argc != 3)
+        return Fail("usage: telvo_seal seal|check FILE");
     const std::string mode = argv[1], path = argv[2];
     std::ifstream in(path, std::ios::binary);
-    if (!in) return Fail("cannot read " + path);
-    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in)
+        return Fail("cannot read " + path);
+    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
     in.close();
 
+    // Code signing appends its table at an offset divisible by 8 and pads the file up to it;
+    // padding now keeps the bytes the seal covers the same after signing.
+    const bool padded = mode == "seal" && file.size() % 8 != 0;
+    if (padded)
+        file.resize((file.size() + 7) / 8 * 8, 0);
+
     const auto layout = FindSealLayout(file.data(), file.size(), file.size());
-    if (!layout) return Fail(path + " has no seal slot (section " + kSealSectionName + ")");
+    if (!layout)
+        return Fail(path + " has no seal slot (section " + kSealSectionName + ")");
     TSealSlot slot;
     std::memcpy(&slot, file.data() + layout->SlotOffset, sizeof slot);
     if (std::memcmp(slot.Marker, kSealMarker.data(), kSealMarker.size()) != 0)
@@ -47,12 +57,15 @@ int main(int argc, char** argv) {
                                                    : "broken");
         return state == TSealState::Valid ? 0 : state == TSealState::Missing ? 3 : 4;
     }
-    if (mode != "seal") return Fail("unknown mode " + mode);
+    if (mode != "seal")
+        return Fail("unknown mode " + mode);
     std::memcpy(slot.Digest, value.data(), value.size());
     slot.Sealed = kSealedMark;
-    std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
-    out.seekp(static_cast<std::streamoff>(layout->SlotOffset));
-    out.write(reinterpret_cast<const char*>(&slot), sizeof slot);
-    if (!out) return Fail("cannot write the seal into " + path);
+    std::memcpy(file.data() + layout->SlotOffset, &slot, sizeof slot);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(file.data()),
+              static_cast<std::streamsize>(file.size()));
+    if (!out)
+        return Fail("cannot write the seal into " + path);
     return 0;
 }

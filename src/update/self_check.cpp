@@ -18,8 +18,10 @@ bool ReadFully(HANDLE file, uint8_t* buffer, DWORD size, DWORD& got) {
     got = 0;
     while (got < size) {
         DWORD step = 0;
-        if (!ReadFile(file, buffer + got, size - got, &step, nullptr)) return false;
-        if (step == 0) break;
+        if (!ReadFile(file, buffer + got, size - got, &step, nullptr))
+            return false;
+        if (step == 0)
+            break;
         got += step;
     }
     return true;
@@ -31,14 +33,17 @@ TSelfCheck CheckFileSeal(const std::string& path) {
     TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size)) return TSelfCheck::Unreadable;
+    if (!file || !GetFileSizeEx(file.get(), &size))
+        return TSelfCheck::Unreadable;
     const uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
 
     std::vector<uint8_t> buffer(kChunkSize);
     DWORD got = 0;
-    if (!ReadFully(file.get(), buffer.data(), kChunkSize, got)) return TSelfCheck::Unreadable;
+    if (!ReadFully(file.get(), buffer.data(), kChunkSize, got))
+        return TSelfCheck::Unreadable;
     const auto layout = FindSealLayout(buffer.data(), got, fileSize);
-    if (!layout) return TSelfCheck::NoSeal;
+    if (!layout)
+        return TSelfCheck::NoSeal;
 
     TSealSlot slot{};
     TSealDigest digest(*layout);
@@ -54,9 +59,11 @@ TSelfCheck CheckFileSeal(const std::string& path) {
         }
         digest.Feed(buffer.data(), got);
         position += got;
-        if (!ReadFully(file.get(), buffer.data(), kChunkSize, got)) return TSelfCheck::Unreadable;
+        if (!ReadFully(file.get(), buffer.data(), kChunkSize, got))
+            return TSelfCheck::Unreadable;
     }
-    if (position != fileSize) return TSelfCheck::Unreadable;
+    if (position != fileSize)
+        return TSelfCheck::Unreadable;
     switch (JudgeSeal(slot, digest.Finish())) {
         case TSealState::Valid:
             return TSelfCheck::Valid;
@@ -70,7 +77,8 @@ TSelfCheck CheckFileSeal(const std::string& path) {
 TSelfCheck CheckOwnSeal() {
     char path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return TSelfCheck::Unreadable;
+    if (length == 0 || length >= MAX_PATH)
+        return TSelfCheck::Unreadable;
     return CheckFileSeal(path);
 }
 

@@ -24,19 +24,21 @@ alignas(16) constexpr uint32_t K[64] = {
 constexpr uint32_t kInitialState[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                        0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
 
-inline uint32_t Rotr(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+inline uint32_t Rotr(uint32_t x, int n) {
+    return (x >> n) | (x << (32 - n));
+}
 
 #ifdef TELVO_X86
 __attribute__((target("sha,ssse3,sse4.1"))) void ShaExtensionBlocks(uint32_t state[8],
-                                                                       const uint8_t* data,
-                                                                       size_t blocks) {
+                                                                    const uint8_t* data,
+                                                                    size_t blocks) {
     const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
     __m128i tmp = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[0]));
     __m128i state1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[4]));
-    tmp = _mm_shuffle_epi32(tmp, 0xB1);              // CDAB
-    state1 = _mm_shuffle_epi32(state1, 0x1B);        // EFGH
+    tmp = _mm_shuffle_epi32(tmp, 0xB1);                // CDAB
+    state1 = _mm_shuffle_epi32(state1, 0x1B);          // EFGH
     __m128i state0 = _mm_alignr_epi8(tmp, state1, 8);  // ABEF
-    state1 = _mm_blend_epi16(state1, tmp, 0xF0);     // CDGH
+    state1 = _mm_blend_epi16(state1, tmp, 0xF0);       // CDGH
 
     for (; blocks > 0; --blocks, data += 64) {
         const __m128i savedAbef = state0;
@@ -80,9 +82,11 @@ __attribute__((target("sha,ssse3,sse4.1"))) void ShaExtensionBlocks(uint32_t sta
 bool HasShaExtensions() {
 #ifdef TELVO_X86
     unsigned a = 0, b = 0, c = 0, d = 0;
-    if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
+    if (!__get_cpuid(1, &a, &b, &c, &d))
+        return false;
     const bool ssse3 = c & (1u << 9), sse41 = c & (1u << 19);
-    if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
+    if (!__get_cpuid_count(7, 0, &a, &b, &c, &d))
+        return false;
     return ssse3 && sse41 && (b & (1u << 29));
 #else
     return false;
@@ -105,7 +109,8 @@ void TSha256::PortableBlocks(uint32_t state[8], const uint8_t* data, size_t bloc
         for (int i = 0; i < 64; ++i) {
             const uint32_t t1 =
                 h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) + K[i] + w[i];
-            const uint32_t t2 = (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
+            const uint32_t t2 =
+                (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
             h = g;
             g = f;
             f = e;
@@ -128,7 +133,8 @@ void TSha256::PortableBlocks(uint32_t state[8], const uint8_t* data, size_t bloc
 
 TSha256::TSha256(bool allowShaExtensions) : Blocks(&PortableBlocks) {
 #ifdef TELVO_X86
-    if (allowShaExtensions && HasShaExtensions()) Blocks = &ShaExtensionBlocks;
+    if (allowShaExtensions && HasShaExtensions())
+        Blocks = &ShaExtensionBlocks;
 #else
     (void)allowShaExtensions;
 #endif
@@ -143,7 +149,8 @@ void TSha256::Update(const uint8_t* data, size_t size) {
         PendingSize += take;
         data += take;
         size -= take;
-        if (PendingSize < 64) return;
+        if (PendingSize < 64)
+            return;
         Blocks(State, Pending, 1);
         PendingSize = 0;
     }
@@ -164,7 +171,8 @@ TDigest TSha256::Finish() {
     Update(tail, padding + 8);
     TDigest digest;
     for (int i = 0; i < 8; ++i)
-        for (int j = 0; j < 4; ++j) digest[4 * i + j] = static_cast<uint8_t>(State[i] >> (24 - 8 * j));
+        for (int j = 0; j < 4; ++j)
+            digest[4 * i + j] = static_cast<uint8_t>(State[i] >> (24 - 8 * j));
     return digest;
 }
 

@@ -11,7 +11,7 @@ namespace telvo {
 using TDigest = std::array<uint8_t, 32>;
 
 class TSha256 {
-public:
+  public:
     // `allowShaExtensions` false forces the portable code (tests compare the two).
     explicit TSha256(bool allowShaExtensions = true);
     void Update(const uint8_t* data, size_t size);
@@ -21,7 +21,7 @@ public:
     using TBlockFunction = void (*)(uint32_t state[8], const uint8_t* data, size_t blocks);
     static void PortableBlocks(uint32_t state[8], const uint8_t* data, size_t blocks);
 
-private:
+  private:
     TBlockFunction Blocks;
     uint32_t State[8];
     uint8_t Pending[64];

@@ -38,7 +38,8 @@ std::string OwnFolder() {
 }
 
 void RecordStart(const std::string& record) {
-    if (record.empty()) return;
+    if (record.empty())
+        return;
     char directory[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, directory);
     if (FILE* f = std::fopen(record.c_str(), "ab")) {
@@ -51,11 +52,13 @@ void RecordStart(const std::string& record) {
 std::string OpenDataFile(TFileHandle& data) {
     data.reset(CreateFileA((OwnFolder() + "vost.cok").c_str(), GENERIC_READ, FILE_SHARE_READ,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!data) return "no data file";
+    if (!data)
+        return "no data file";
     unsigned char header[5] = {};
     DWORD got = 0;
     ReadFile(data.get(), header, sizeof header, &got, nullptr);
-    if (got < sizeof header) return "data file too short";
+    if (got < sizeof header)
+        return "data file too short";
     return "data version " + std::to_string(static_cast<int>(header[4]) - 32);
 }
 
@@ -83,8 +86,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     RecordStart(Environment("TELVO_STANDIN_RECORD"));
-    TMappingHandle marker(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64,
-                                             "telvo_memfile"));
+    TMappingHandle marker(
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, "telvo_memfile"));
     TFileHandle data;
     ShownText = "Telvo stand-in: " + OpenDataFile(data);
 
@@ -110,6 +113,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     // Like the real application: the window goes first, the data file is released last.
     DestroyWindow(window);
     const std::string linger = Environment("TELVO_STANDIN_LINGER_MS");
-    if (!linger.empty()) Sleep(static_cast<DWORD>(std::atoi(linger.c_str())));
+    if (!linger.empty())
+        Sleep(static_cast<DWORD>(std::atoi(linger.c_str())));
     return 0;
 }

@@ -26,15 +26,13 @@ INSTANTIATE_TEST_SUITE_P(
                       "C:\\Program Files\\TelvoUpdate.exe"},
         TArgumentCase{"\"C:\\Program Files\\TelvoUpdate.exe\" modest runapp", 1, "modest"},
         TArgumentCase{"\"C:\\Program Files\\TelvoUpdate.exe\" modest runapp", 2, "runapp"},
-        TArgumentCase{"TelvoUpdate.exe", 1, ""},
-        TArgumentCase{"TelvoUpdate.exe   ", 1, ""},
+        TArgumentCase{"TelvoUpdate.exe", 1, ""}, TArgumentCase{"TelvoUpdate.exe   ", 1, ""},
         // Quotes group and are dropped, also inside a word.
         TArgumentCase{"x.exe \"MODEST\"", 1, "MODEST"},
         TArgumentCase{"x.exe mo\"d e\"st", 1, "mod est"},
         TArgumentCase{"x.exe \"modest runapp", 1, "modest runapp"},
         // An empty quoted argument still counts as an argument.
-        TArgumentCase{"x.exe \"\" runapp", 1, ""},
-        TArgumentCase{"x.exe \"\" runapp", 2, "runapp"},
+        TArgumentCase{"x.exe \"\" runapp", 1, ""}, TArgumentCase{"x.exe \"\" runapp", 2, "runapp"},
         // Every control character separates, not only blanks.
         TArgumentCase{"x.exe\tmodest\x01runapp", 1, "modest"},
         TArgumentCase{"x.exe\tmodest\x01runapp", 2, "runapp"},

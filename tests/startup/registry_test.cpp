@@ -22,7 +22,7 @@ std::string ReadError(const TRegistry& registry, const std::string& name) {
 }
 
 class RegistryTest : public testing::Test {
-protected:
+  protected:
     TScratchKey Scratch{HKEY_CURRENT_USER, "Registry"};
     TRegistry Registry{kAccessAll64};
 };

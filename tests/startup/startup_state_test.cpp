@@ -13,7 +13,7 @@ namespace {
 
 // Leaves the process-wide record as a fresh process has it.
 class StartupStateTest : public testing::Test {
-protected:
+  protected:
     void TearDown() override { DoneStartupState(); }
 };
 using StartupStateRussianLocaleTest = StartupStateTest;

@@ -20,7 +20,9 @@ TWindowsReport Nt6(uint16_t architecture, std::optional<std::string> product = s
     return r;
 }
 
-bool Decide(const TWindowsReport& r) { return IsWindows64Text(IdentificationText(r)); }
+bool Decide(const TWindowsReport& r) {
+    return IsWindows64Text(IdentificationText(r));
+}
 
 TEST(WindowsIdentityTest, Version6OnAmd64IsAlways64Bit) {
     EXPECT_TRUE(Decide(Nt6(kArchitectureAmd64, "Microsoft Windows 7", "Service Pack 1")));
@@ -85,7 +87,9 @@ TEST(WindowsIdentityTest, UnknownVersionOrPlatformIsNever64Bit) {
 }
 
 // A 64-bit prefix reports version 6.1 of the NT family on architecture 9 to a 32-bit program.
-TEST(IdentifyWindowsTest, SixtyFourBitPrefixIs64Bit) { EXPECT_TRUE(IdentifyWindows()); }
+TEST(IdentifyWindowsTest, SixtyFourBitPrefixIs64Bit) {
+    EXPECT_TRUE(IdentifyWindows());
+}
 
 TEST(IdentifyWindowsWin32PrefixTest, ThirtyTwoBitPrefixIsNot64Bit) {
     EXPECT_FALSE(IdentifyWindows());

@@ -41,10 +41,12 @@ bool CreateFolderPath(const std::string& folder) {
 }
 
 bool CopyLanguageFiles(const std::string& source, const std::string& target) {
-    if (!CreateFolderPath(target)) return false;
+    if (!CreateFolderPath(target))
+        return false;
     WIN32_FIND_DATAA entry;
     TFindHandle find(FindFirstFileA((source + "\\*.lng").c_str(), &entry));
-    if (!find) return false;
+    if (!find)
+        return false;
     do {
         if (!CopyFileA((source + "\\" + entry.cFileName).c_str(),
                        (target + entry.cFileName).c_str(), FALSE))
@@ -59,7 +61,8 @@ void RemoveFolderTree(const std::string& folder) {
     if (find) {
         do {
             const std::string name = entry.cFileName;
-            if (name == "." || name == "..") continue;
+            if (name == "." || name == "..")
+                continue;
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveFolderTree(folder + name + "\\");
             } else {
@@ -87,8 +90,7 @@ bool WriteVersionedDataFile(const std::string& path, int version, uint32_t size)
     TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    return file && WriteFile(file.get(), bytes.data(), size, &written, nullptr) &&
-           written == size;
+    return file && WriteFile(file.get(), bytes.data(), size, &written, nullptr) && written == size;
 }
 
 std::optional<int> ReadDataVersion(const std::string& path) {
@@ -106,7 +108,8 @@ std::string LayOutInstallation(const TInstallationLayout& layout, const std::str
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKeyWow);
     DeleteKeyTree(HKEY_CURRENT_USER, kUserKey);
-    if (!CreateFolderPath(layout.Folder)) return "cannot create " + layout.Folder;
+    if (!CreateFolderPath(layout.Folder))
+        return "cannot create " + layout.Folder;
 
     const std::string uninstaller = layout.Folder + "unins000.exe";
     const std::string uninstallString =
@@ -124,8 +127,8 @@ std::string LayOutInstallation(const TInstallationLayout& layout, const std::str
     if (layout.LangFile && !PutString(HKEY_CURRENT_USER, kUserKey, "LangFile", *layout.LangFile))
         return "cannot write LangFile";
 
-    if (layout.WithExecutable && !CopyFileA(standIn.c_str(), (layout.Folder + "telvo.exe").c_str(),
-                                            FALSE))
+    if (layout.WithExecutable &&
+        !CopyFileA(standIn.c_str(), (layout.Folder + "telvo.exe").c_str(), FALSE))
         return "cannot copy " + standIn;
     if (layout.WithLanguageFiles &&
         !CopyLanguageFiles(languageSource, layout.Folder + "language\\"))
@@ -140,7 +143,8 @@ void RemoveInstallation(const std::string& folder) {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKeyWow);
     DeleteKeyTree(HKEY_CURRENT_USER, kUserKey);
-    if (!folder.empty()) RemoveFolderTree(folder);
+    if (!folder.empty())
+        RemoveFolderTree(folder);
 }
 
 }  // namespace telvo::test

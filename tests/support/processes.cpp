@@ -16,13 +16,26 @@ std::string TestBinFolder() {
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-std::string SourceTreePath(const std::string& relative) {
+namespace {
+
+std::string TreePath(const char* variable, const std::string& relative) {
     char unixPath[MAX_PATH] = {};
-    GetEnvironmentVariableA("TELVO_SOURCE_DIR", unixPath, MAX_PATH);
+    GetEnvironmentVariableA(variable, unixPath, MAX_PATH);
     std::string path = std::string("Z:") + unixPath + "/" + relative;
     for (char& c : path)
-        if (c == '/') c = '\\';
+        if (c == '/')
+            c = '\\';
     return path;
+}
+
+}  // namespace
+
+std::string SourceTreePath(const std::string& relative) {
+    return TreePath("TELVO_SOURCE_DIR", relative);
+}
+
+std::string BuildTreePath(const std::string& relative) {
+    return TreePath("TELVO_BUILD_DIR", relative);
 }
 
 int RunAndWait(const std::string& commandLine, uint32_t timeoutMs) {
@@ -52,7 +65,8 @@ void RemoveTree(const std::string& folder) {
     if (find) {
         do {
             const std::string name = entry.cFileName;
-            if (name == "." || name == "..") continue;
+            if (name == "." || name == "..")
+                continue;
             const std::string path = folder + name;
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(path + "\\");

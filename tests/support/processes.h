@@ -13,6 +13,9 @@ std::string TestBinFolder();
 // with forward slashes; CTest passes the tree's place in TELVO_SOURCE_DIR.
 std::string SourceTreePath(const std::string& relative);
 
+// The same for a file of the build tree (TELVO_BUILD_DIR).
+std::string BuildTreePath(const std::string& relative);
+
 // Runs the command line, waits for it (at most `timeoutMs`) and returns its exit code;
 // -1 when it could not be started or did not end in time (it is then killed).
 int RunAndWait(const std::string& commandLine, uint32_t timeoutMs = 30000);

@@ -10,7 +10,7 @@
 namespace telvo::test {
 
 class TScriptedBoxes {
-public:
+  public:
     TScriptedBoxes();
     ~TScriptedBoxes();
     TScriptedBoxes(const TScriptedBoxes&) = delete;
@@ -20,7 +20,7 @@ public:
     void Answer(int button) { Answers.push_back(button); }
     const std::vector<TBoxRequest>& Shown() const { return Boxes; }
 
-private:
+  private:
     std::deque<int> Answers;
     std::vector<TBoxRequest> Boxes;
     TBoxHandler Previous;

@@ -7,9 +7,8 @@ TProcessHandle WaitForStandInWindow(uint32_t timeoutMs) {
         if (HWND window = FindWindowA("TTelvoMainForm", nullptr)) {
             DWORD id = 0;
             GetWindowThreadProcessId(window, &id);
-            return TProcessHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION |
-                                                  PROCESS_TERMINATE,
-                                              FALSE, id));
+            return TProcessHandle(OpenProcess(
+                SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, id));
         }
         Sleep(20);
     }

@@ -20,8 +20,8 @@ void SeedValue(HKEY root, const std::string& key, const std::string& name, DWORD
         << name;
 }
 
-void SeedString(HKEY root, const std::string& key, const std::string& name,
-                const std::string& text, REGSAM view) {
+void SeedString(HKEY root, const std::string& key, const std::string& name, const std::string& text,
+                REGSAM view) {
     SeedValue(root, key, name, REG_SZ, text + '\0', view);
 }
 
@@ -64,6 +64,8 @@ TScratchKey::TScratchKey(HKEY root, const std::string& name, REGSAM view)
     DeleteTree(Root, KeyPath, View);
 }
 
-TScratchKey::~TScratchKey() { DeleteTree(Root, KeyPath, View); }
+TScratchKey::~TScratchKey() {
+    DeleteTree(Root, KeyPath, View);
+}
 
 }  // namespace telvo::test

@@ -16,8 +16,8 @@ constexpr REGSAM kView32 = KEY_WOW64_32KEY;
 // Stores raw bytes as a value of the given type, creating the key.
 void SeedValue(HKEY root, const std::string& key, const std::string& name, DWORD type,
                const std::string& bytes, REGSAM view = 0);
-void SeedString(HKEY root, const std::string& key, const std::string& name,
-                const std::string& text, REGSAM view = 0);
+void SeedString(HKEY root, const std::string& key, const std::string& name, const std::string& text,
+                REGSAM view = 0);
 void SeedDword(HKEY root, const std::string& key, const std::string& name, uint32_t value,
                REGSAM view = 0);
 
@@ -28,12 +28,12 @@ void DeleteTree(HKEY root, const std::string& key, REGSAM view = 0);
 
 // A key path under HKCU or HKLM that no other test uses, removed at destruction.
 class TScratchKey {
-public:
+  public:
     TScratchKey(HKEY root, const std::string& name, REGSAM view = 0);
     ~TScratchKey();
     const std::string& Path() const { return KeyPath; }
 
-private:
+  private:
     HKEY Root;
     std::string KeyPath;
     REGSAM View;
