@@ -28,7 +28,8 @@ int main() {
         std::fprintf(stderr, "usage: telvo_layout <install folder> [options]\n");
         return 2;
     }
-    if (layout.Folder.back() != '\\') layout.Folder += '\\';
+    if (layout.Folder.back() != '\\')
+        layout.Folder += '\\';
 
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -40,7 +41,8 @@ int main() {
 
     for (int i = 2;; ++i) {
         const std::string option = CommandLineArgument(line, i);
-        if (option.empty()) break;
+        if (option.empty())
+            break;
         auto value = [&] { return CommandLineArgument(line, ++i); };
         if (option == "--entry") {
             const std::string entry = value();

@@ -17,16 +17,17 @@ namespace {
 
 // A stand-in installation in a temporary folder, with the stand-in's test switches cleared.
 class ApplicationControlTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        Folder = test::FreshTempFolder(testing::UnitTest::GetInstance()->current_test_info()->name());
+        Folder =
+            test::FreshTempFolder(testing::UnitTest::GetInstance()->current_test_info()->name());
         test::TInstallationLayout layout;
         layout.Folder = Folder;
         layout.Entry = test::TUninstallEntry::None;
         layout.WithLanguageFiles = false;
         ASSERT_EQ(test::LayOutInstallation(layout, test::TestBinFolder() + "telvo.exe", ""), "");
-        for (const char* name : {"TELVO_STANDIN_LINGER_MS", "TELVO_STANDIN_RECORD",
-                                 "TELVO_STANDIN_TITLE"})
+        for (const char* name :
+             {"TELVO_STANDIN_LINGER_MS", "TELVO_STANDIN_RECORD", "TELVO_STANDIN_TITLE"})
             SetEnvironmentVariableA(name, nullptr);
     }
     void TearDown() override {

@@ -1,0 +1,18 @@
+// Exit codes of the package, so that a program that starts it silently can tell an installed
+// update from a failed one. Fixed numbers, never reused.
+#pragma once
+
+namespace telvo {
+
+enum TExitCode : int {
+    kExitDone = 0,                 // update installed, or the user ended the run by answering No
+    kExitUncaughtErrorCode = 1,    // the "Application Error" box was shown
+    kExitApplicationNotFound = 2,  // discovery failed or "telvo.exe" is missing
+    kExitLanguageFiles = 3,        // language files missing or faulty
+    kExitNotAdministrator = 4,
+    kExitIntegrityCheckFailed = 5,  // the package's own file is damaged or unreadable
+    kExitDataFileInUse = 6,         // the installed data file could not be opened in time
+    kExitDataFileNotWritten = 7,
+};
+
+}  // namespace telvo

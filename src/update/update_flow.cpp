@@ -1,0 +1,238 @@
+// TelvoUpdate is the update package of the desktop application Telvo: one executable that
+// carries one data file of the application as a resource and installs it into the application's
+// folder. It has no window of its own; every exchange with the user is a message box, worded
+// from the application's language files once they are loaded and from built-in English or
+// Russian texts before that.
+//
+// RunUpdate is the spine: a single pass of checks and questions in a fixed order that shows to
+// the user. The application is looked for before any language file is read (so its absence is
+// reported in built-in texts); rights are tested before the application is asked to quit; the
+// quit request comes before the self-check and before any question, silent mode included; the
+// installed data file is opened only after the quit request. A failed check ends the run at
+// once, with an exit code of its own; nothing is undone.
+#include "update/update_flow.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <future>
+#include <optional>
+
+#include "discovery/install_location.h"
+#include "discovery/path_rules.h"
+#include "install/data_file_writer.h"
+#include "install/folder_size.h"
+#include "lang/lang_unit.h"
+#include "lang/message_texts.h"
+#include "startup/command_line.h"
+#include "startup/message_box.h"
+#include "startup/startup_state.h"
+#include "startup/win_handles.h"
+#include "update/application_control.h"
+#include "update/flow_rules.h"
+#include "update/self_check.h"
+
+namespace telvo {
+
+TCarriedFile Carried;
+
+namespace {
+
+// Closes Registry's open key however the scope is left, also by an error.
+struct TKeyScope {
+    ~TKeyScope() { StartupState.Registry->CloseKey(); }
+};
+
+// The flow's own values, set as the run goes.
+struct TRun {
+    std::string DataFileExt;
+    std::string VersionText;
+    bool SilentMode = false;
+};
+
+bool Ask(const std::string& text, const std::string& caption) {
+    TBoxRequest box;
+    box.Call = TBoxCall::MessageBoxExA;
+    box.Text = text;
+    box.Caption = caption;
+    box.Style = kQuestionBoxStyle;
+    box.LanguageId = static_cast<uint16_t>(LangUnit.LangCode & 0xFFFF);
+    return ShowBox(box) == kAnswerYes;
+}
+
+// A per-user "TheLastRunFolder" replaces the discovered folder. An empty value is ignored: it
+// would make every path relative to the current directory of an elevated process.
+void ApplyLastRunFolder() {
+    TKeyScope scope;
+    OpenUserKey();
+    if (!StartupState.Registry->ValueExists("TheLastRunFolder"))
+        return;
+    std::string folder = StartupState.Registry->ReadString("TheLastRunFolder");
+    if (folder.empty())
+        return;
+    AddTrailingBackslash(folder);
+    StartupState.InstallFolder = folder;
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ApplicationPresent() {
+    if (FileExists(StartupState.InstallFolder + "telvo.exe"))
+        return true;
+    ShowErrorBox("There's no Telvo installed.\r\nPlease install the program first.",
+                 "Нет установленной программы \"Тельво\"!\r\nПожалуйста, сначала установите её.");
+    return false;
+}
+
+bool SelfIntegrityHolds(TSelfCheck verdict) {
+    switch (verdict) {
+        case TSelfCheck::Valid:
+            return true;
+        case TSelfCheck::Unreadable:
+            ShowLocalErrorBox(LangLines("verificationfail"));
+            return false;
+        default:
+            ShowLocalErrorBox(LangLines("badinstaller"));
+            return false;
+    }
+}
+
+// The version check of an interactive run. Returns the exit code to end with, or -1 to go on.
+int CheckInstalledVersion(const TRun&) {
+    const std::string path = StartupState.InstallFolder + Carried.DataFileName;
+    if (!FileExists(path))
+        return -1;
+    int32_t installed = 0;
+    if (!ReadInstalledVersion(path, installed)) {
+        ShowLocalErrorBox(LangLinesParams("filecantopen", {path}));
+        return kExitDataFileInUse;
+    }
+    if (Carried.CarriedVersion >= installed)
+        return -1;
+    return Ask(LangLinesParams("olderfilever", {Carried.DataFileName}), LangLine("soundquest"))
+               ? -1
+               : kExitDone;
+}
+
+bool ConfirmInstall(const TRun& run) {
+    return Ask(
+        LangLinesParams("installask", {LangLine("liveupdatecaption"),
+                                       LangLine(Carried.ContentKey) + " " + run.VersionText}),
+        LangLine("soundquest"));
+}
+
+TWriteResult WriteCarriedFile(const TRun& run, const std::function<bool()>& mayReplace) {
+    const std::string baseName = DataFileBaseName(Carried.DataFileName, run.DataFileExt);
+    const std::string type = run.DataFileExt.empty() ? "" : run.DataFileExt.substr(1);
+    return WriteDataFileGated(baseName, type, StartupState.InstallFolder + baseName + "." + type,
+                              mayReplace);
+}
+
+void RecordInstalledSize() {
+    TKeyScope scope;
+    TRegistry& registry = *StartupState.Registry;
+    registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    registry.OpenKey(StartupState.UninstallKeyPrefix + StartupState.AppName, true);
+    const int32_t size = GetFolderSize(StartupState.InstallFolder);
+    if (size != -1)
+        registry.WriteInteger("EstimatedSize", size);
+}
+
+void Finish(const TRun& run) {
+    if (run.SilentMode) {
+        if (WantsApplicationStarted(CommandLineArgument(GetCommandLineA(), 2)))
+            LaunchApplication();
+        return;
+    }
+    const std::string caption = LangLine("liveupdatecaption");
+    const std::string text =
+        LangLineParams("installdone", {caption + " (" + LangLine(Carried.ContentKey) + " " +
+                                       run.VersionText + ")"}) +
+        "\r\n\r\n" + LangLine("asktorun");
+    if (Ask(text, caption))
+        LaunchApplication();
+}
+
+}  // namespace
+
+bool ReadInstalledVersion(const std::string& path, int32_t& version) {
+    for (int attempt = 0; attempt < kInstalledFileAttempts; ++attempt) {
+        TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            char header[5] = {};
+            DWORD got = 0, total = 0;
+            while (total < sizeof header &&
+                   ReadFile(file.get(), header + total, sizeof header - total, &got, nullptr) &&
+                   got > 0)
+                total += got;
+            version = InstalledVersionFromHeader(std::string_view(header, total));
+            return true;
+        }
+        Sleep(kInstalledFileRetryMs);
+    }
+    return false;
+}
+
+TExitCode RunUpdate() {
+    TRun run;
+    run.DataFileExt = DataFileExtension(Carried.DataFileName);
+    run.VersionText = std::to_string(Carried.CarriedVersion);
+    StartupState.AppName = "Telvo";
+    StartupState.LocalCaption = "Обновление программы \"Тельво\"";
+    StartupState.EnglishCaption = "Telvo update";
+
+    if (!DiscoverInstallLocation())
+        return kExitApplicationNotFound;
+    ApplyLastRunFolder();
+    if (!ApplicationPresent())
+        return kExitApplicationNotFound;
+    if (!LoadLanguage())
+        return kExitLanguageFiles;
+    if (!StartupState.IsAdmin) {
+        ShowLocalErrorBox(LangLines("noright"));
+        return kExitNotAdministrator;
+    }
+    if (IsApplicationRunning())
+        RequestApplicationQuit();
+
+    // The self-check reads the whole package, which takes about as long as writing the data
+    // file. It runs on a thread of its own; an interactive run waits for its verdict before the
+    // first question, a silent one writes the new file meanwhile and has the verdict judged
+    // before that file replaces anything, so nothing visible changes before the check passed.
+    std::future<TSelfCheck> pending =
+        std::async(std::launch::async | std::launch::deferred, CheckOwnSeal);
+    std::optional<bool> intact;
+    auto integrityHolds = [&] {
+        if (!intact)
+            intact = SelfIntegrityHolds(pending.get());
+        return *intact;
+    };
+    run.SilentMode = IsSilentMode(StartupState.CommandWord);
+
+    if (!run.SilentMode) {
+        if (!integrityHolds())
+            return kExitIntegrityCheckFailed;
+        if (const int end = CheckInstalledVersion(run); end != -1)
+            return static_cast<TExitCode>(end);
+        if (!ConfirmInstall(run))
+            return kExitDone;
+    }
+    // A failed write ends the run: no size is recorded and nothing claims the update is in.
+    switch (WriteCarriedFile(run, integrityHolds)) {
+        case TWriteResult::Withheld:
+            return kExitIntegrityCheckFailed;
+        case TWriteResult::Failed:
+            return kExitDataFileNotWritten;
+        case TWriteResult::Written:
+            break;
+    }
+    RecordInstalledSize();
+    Finish(run);
+    return kExitDone;
+}
+
+}  // namespace telvo

@@ -1,0 +1,32 @@
+// RunUpdate: one pass of the update, from finding the installed application to offering to
+// start it again. See update_flow.cpp for what the package is and why it is built as it is.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "update/exit_codes.h"
+
+namespace telvo {
+
+// What identifies the carried data file: stamped by the entry from the build before RunUpdate.
+struct TCarriedFile {
+    std::string DataFileName;  // in the install folder; also names the resource ("vost.cok")
+    std::string ContentKey;    // message key of the carried content's display name
+    int32_t CarriedVersion = 0;
+};
+
+extern TCarriedFile Carried;
+
+// Runs the update once. Needs InitStartupState to have run and Carried to be stamped. Returns
+// the exit code of the run; a registry error the design lets pass (an unexpected value type,
+// a failed write of "EstimatedSize") leaves as ERegistryException.
+TExitCode RunUpdate();
+
+// Opens the installed data file exclusively, trying up to kInstalledFileAttempts times and
+// waiting kInstalledFileRetryMs after every failed attempt; on success gives its version.
+constexpr int kInstalledFileAttempts = 17;
+constexpr uint32_t kInstalledFileRetryMs = 256;
+bool ReadInstalledVersion(const std::string& path, int32_t& version);
+
+}  // namespace telvo

@@ -1,0 +1,379 @@
+// End-to-end runs of the real TelvoUpdate.exe over a stand-in installation: the package's real
+// message boxes are read and answered by the box bot, and the exit code, the data file, the
+// recorded size and the stand-in application are checked afterwards.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include "e2e/box_bot.h"
+#include "lang/lang_text.h"
+#include "startup/win_handles.h"
+#include "support/installation.h"
+#include "support/processes.h"
+#include "support/standin.h"
+#include "support/test_registry.h"
+
+namespace telvo::e2e {
+namespace {
+
+using test::TInstallationLayout;
+using test::TUninstallEntry;
+
+constexpr uint32_t kCarriedSize = 118382048;
+constexpr int kCarriedVersion = 46;
+const std::string kDefaultFolder = "C:\\Program Files\\Telvo\\";
+
+std::string Utf8FromCodePage(const std::string& text, UINT codePage) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()),
+                                    wide.data(), static_cast<int>(wide.size())));
+    std::string utf8(wide.size() * 3, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                    utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr));
+    return utf8;
+}
+
+// What the fixture language file holds under a key: first line or all lines, in UTF-8.
+class TFixtureTexts {
+  public:
+    TFixtureTexts(const std::string& file, UINT codePage)
+        : Text(test::ReadWholeFile(test::SourceTreePath("tests/fixtures/telvo/language/" + file))),
+          CodePage(codePage) {}
+    std::string Line(const std::string& key) const {
+        return Utf8FromCodePage(FindLangMessage(Text, key).FirstLine, CodePage);
+    }
+    std::string Lines(const std::string& key, const std::vector<std::string>& params = {}) const {
+        return SubstituteLangParams(
+            Utf8FromCodePage(JoinLangLines(FindLangMessage(Text, key)), CodePage), params);
+    }
+    std::string Raw(const std::string& key) const {
+        return FindLangMessage(Text, key).FirstLine;  // in the file's own code page
+    }
+
+  private:
+    std::string Text;
+    UINT CodePage;
+};
+
+class UpdateScenarioTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        StopStandIns();
+        for (const char* name :
+             {"TELVO_STANDIN_LINGER_MS", "TELVO_STANDIN_RECORD", "TELVO_STANDIN_TITLE"})
+            SetEnvironmentVariableA(name, nullptr);
+        Package = test::TestBinFolder() + "..\\TelvoUpdate.exe";
+    }
+    void TearDown() override {
+        StopStandIns();
+        test::RemoveInstallation("");
+    }
+    // Ends every stand-in still running, slow ones that already closed their window included,
+    // so that the files they hold can be replaced.
+    static void StopStandIns() {
+        TProcessHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32First(snapshot.get(), &entry); more;
+             more = Process32Next(snapshot.get(), &entry)) {
+            if (lstrcmpiA(entry.szExeFile, "telvo.exe") != 0)
+                continue;
+            TProcessHandle process(
+                OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+            if (!process)
+                continue;
+            TerminateProcess(process.get(), 255);
+            WaitForSingleObject(process.get(), 5000);
+        }
+    }
+    void LayOut(TInstallationLayout layout) {
+        if (layout.Folder.empty())
+            layout.Folder = kDefaultFolder;
+        test::RemoveInstallation(layout.Folder);
+        ASSERT_EQ(test::LayOutInstallation(layout, test::TestBinFolder() + "telvo.exe",
+                                           test::SourceTreePath("tests/fixtures/telvo/language")),
+                  "");
+    }
+    TBotRun Run(const std::string& arguments, const std::vector<TButton>& answers = {}) {
+        return RunAnsweringBoxes("\"" + Package + "\"" + (arguments.empty() ? "" : " " + arguments),
+                                 answers);
+    }
+    static std::optional<uint32_t> EstimatedSize() {
+        return test::ReadDword(HKEY_LOCAL_MACHINE, test::kUninstallKey, "EstimatedSize",
+                               test::kView64);
+    }
+    static uint64_t FileSize(const std::string& path) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+            return 0;
+        return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+    // The installed data file is the carried one: its size and version.
+    static void ExpectCarriedFileIn(const std::string& folder) {
+        EXPECT_EQ(FileSize(folder + "vost.cok"), kCarriedSize);
+        EXPECT_EQ(test::ReadDataVersion(folder + "vost.cok"), kCarriedVersion);
+    }
+    static void ExpectBox(const TSeenBox& box, const std::string& caption, const std::string& text,
+                          const std::string& buttons, const std::string& icon) {
+        EXPECT_EQ(box.Caption, caption);
+        EXPECT_EQ(box.Text, text);
+        EXPECT_EQ(ButtonsText(box.Buttons), buttons);
+        EXPECT_EQ(box.Icon, icon);
+    }
+
+    std::string Package;
+    const TFixtureTexts English{"english.lng", 1252};
+};
+
+using UpdateScenarioRussianLocaleTest = UpdateScenarioTest;
+using UpdateScenarioWin32PrefixTest = UpdateScenarioTest;
+
+// Older version installed: the confirmation, the write, the size, the closing question, and
+// Yes starts the application.
+TEST_F(UpdateScenarioTest, InteractiveUpdateFromAnOlderVersion) {
+    LayOut({});
+    const TBotRun run = Run("", {TButton::Yes, TButton::Yes});
+    ASSERT_EQ(run.ExitCode, 0);
+    ASSERT_EQ(run.Boxes.size(), 2u);
+    const std::string live = English.Line("liveupdatecaption");
+    const std::string content = English.Line("guitar") + " 46";
+    ExpectBox(run.Boxes[0], English.Line("soundquest"),
+              English.Lines("installask", {live, content}), "yes,no", "shown");
+    ExpectBox(run.Boxes[1], live,
+              English.Lines("installdone", {live + " (" + content + ")"}) + "\r\n\r\n" +
+                  English.Line("asktorun"),
+              "yes,no", "shown");
+    ExpectCarriedFileIn(kDefaultFolder);
+    const std::optional<uint32_t> size = EstimatedSize();
+    ASSERT_TRUE(size);
+    EXPECT_GE(*size, kCarriedSize / 1024);
+    EXPECT_LT(*size, kCarriedSize / 1024 + 4096);
+    TProcessHandle standIn = test::WaitForStandInWindow();
+    EXPECT_TRUE(standIn) << "Yes at the closing question starts the application";
+    // The carried bytes themselves: the same as the file the build embedded.
+    EXPECT_EQ(test::ReadWholeFile(kDefaultFolder + "vost.cok"),
+              test::ReadWholeFile(test::BuildTreePath("payload/vost.cok")));
+}
+
+// A newer installed file brings up the version question; No leaves everything as it was.
+TEST_F(UpdateScenarioTest, NewerInstalledVersionAnsweredNo) {
+    LayOut({.DataVersion = 50});
+    const TBotRun run = Run("", {TButton::No});
+    EXPECT_EQ(run.ExitCode, 0);
+    ASSERT_EQ(run.Boxes.size(), 1u);
+    ExpectBox(run.Boxes[0], English.Line("soundquest"), English.Lines("olderfilever", {"vost.cok"}),
+              "yes,no", "shown");
+    EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 50);
+    EXPECT_FALSE(EstimatedSize());
+}
+
+// Yes to the version question still leads to the confirmation: two questions before the write.
+TEST_F(UpdateScenarioTest, NewerInstalledVersionAnsweredYes) {
+    LayOut({.DataVersion = 50});
+    const TBotRun run = Run("", {TButton::Yes, TButton::Yes, TButton::No});
+    EXPECT_EQ(run.ExitCode, 0);
+    ASSERT_EQ(run.Boxes.size(), 3u);
+    EXPECT_EQ(run.Boxes[0].Text, English.Lines("olderfilever", {"vost.cok"}));
+    EXPECT_EQ(run.Boxes[1].Caption, English.Line("soundquest"));
+    EXPECT_EQ(run.Boxes[2].Caption, English.Line("liveupdatecaption"));
+    ExpectCarriedFileIn(kDefaultFolder);
+    EXPECT_TRUE(EstimatedSize());
+    EXPECT_FALSE(FindWindowA("TTelvoMainForm", nullptr)) << "No at the end starts nothing";
+}
+
+TEST_F(UpdateScenarioTest, SameVersionAsksNoVersionQuestion) {
+    LayOut({.DataVersion = kCarriedVersion});
+    const TBotRun run = Run("", {TButton::Yes, TButton::No});
+    EXPECT_EQ(run.ExitCode, 0);
+    ASSERT_EQ(run.Boxes.size(), 2u);
+    EXPECT_EQ(run.Boxes[0].Caption, English.Line("soundquest"));
+    EXPECT_NE(run.Boxes[0].Text.find("46"), std::string::npos);
+}
+
+TEST_F(UpdateScenarioTest, DeclinedConfirmationWritesNothing) {
+    LayOut({});
+    const TBotRun run = Run("", {TButton::No});
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Boxes.size(), 1u);
+    EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 40);
+    EXPECT_EQ(FileSize(kDefaultFolder + "vost.cok"), 64u * 1024);
+    EXPECT_FALSE(EstimatedSize());
+}
+
+// Silent mode with the application running: it is asked to quit, the file is written once it
+// lets go, nothing is asked and nothing started.
+TEST_F(UpdateScenarioTest, SilentUpdateWhileTheApplicationRuns) {
+    LayOut({.DataVersion = 50});
+    TProcessHandle standIn = test::StartStandIn(kDefaultFolder + "telvo.exe");
+    ASSERT_TRUE(standIn);
+    const TBotRun run = Run("MODEST");
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_TRUE(run.Boxes.empty());
+    EXPECT_TRUE(test::WaitForExit(standIn, 5000));
+    ExpectCarriedFileIn(kDefaultFolder);  // a newer installed file is overwritten silently
+    EXPECT_TRUE(EstimatedSize());
+    EXPECT_FALSE(FindWindowA("TTelvoMainForm", nullptr));
+}
+
+TEST_F(UpdateScenarioTest, SilentUpdateWithRunappStartsTheApplication) {
+    LayOut({});
+    const std::string record = test::FreshTempFolder("e2e-runapp") + "record.txt";
+    SetEnvironmentVariableA("TELVO_STANDIN_RECORD", record.c_str());
+    const TBotRun run = Run("modest RunApp");
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_TRUE(run.Boxes.empty());
+    ExpectCarriedFileIn(kDefaultFolder);
+    TProcessHandle standIn = test::WaitForStandInWindow();
+    ASSERT_TRUE(standIn);
+    EXPECT_NE(test::ReadWholeFile(record).find("cwd=C:\\Program Files\\Telvo\n"), std::string::npos)
+        << test::ReadWholeFile(record);
+}
+
+// "runapp" counts only as the second word of a silent run.
+TEST_F(UpdateScenarioTest, RunappAloneIsNoSilentMode) {
+    LayOut({});
+    const TBotRun run = Run("runapp", {TButton::No});
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Boxes.size(), 1u);
+}
+
+TEST_F(UpdateScenarioTest, NoApplicationInstalledEnglish) {
+    LayOut({.WithExecutable = false});
+    const TBotRun run = Run("modest");
+    EXPECT_EQ(run.ExitCode, 2);
+    ASSERT_EQ(run.Boxes.size(), 1u);
+    ExpectBox(run.Boxes[0], "Telvo update",
+              "There's no Telvo installed.\r\nPlease install the program first.", "ok", "shown");
+}
+
+TEST_F(UpdateScenarioRussianLocaleTest, NoApplicationInstalled) {
+    LayOut({.WithExecutable = false});
+    const TBotRun run = Run("");
+    EXPECT_EQ(run.ExitCode, 2);
+    ASSERT_EQ(run.Boxes.size(), 1u);
+    ExpectBox(run.Boxes[0], "Обновление программы \"Тельво\"",
+              "Нет установленной программы \"Тельво\"!\r\nПожалуйста, сначала установите её.", "ok",
+              "shown");
+}
+
+// Under a Russian locale every text comes from russian.lng.
+TEST_F(UpdateScenarioRussianLocaleTest, UsesRussianLngThroughout) {
+    LayOut({});
+    const TFixtureTexts russian{"russian.lng", 1251};
+    const TBotRun run = Run("", {TButton::Yes, TButton::No});
+    EXPECT_EQ(run.ExitCode, 0);
+    ASSERT_EQ(run.Boxes.size(), 2u);
+    const std::string live = russian.Line("liveupdatecaption");
+    const std::string content = russian.Line("guitar") + " 46";
+    EXPECT_EQ(run.Boxes[0].Caption, russian.Line("soundquest"));
+    EXPECT_EQ(run.Boxes[0].Text, russian.Lines("installask", {live, content}));
+    EXPECT_EQ(run.Boxes[1].Caption, live);
+    ExpectCarriedFileIn(kDefaultFolder);
+}
+
+// A stand-in that keeps the data file too long: "filecantopen" after 17 waits of 256 ms.
+TEST_F(UpdateScenarioTest, ApplicationHoldingTheFileTooLong) {
+    LayOut({});
+    SetEnvironmentVariableA("TELVO_STANDIN_LINGER_MS", "9000");
+    TProcessHandle standIn = test::StartStandIn(kDefaultFolder + "telvo.exe");
+    ASSERT_TRUE(standIn);
+    const DWORD start = GetTickCount();
+    const TBotRun run = Run("");
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_EQ(run.ExitCode, 6);
+    ASSERT_EQ(run.Boxes.size(), 1u);
+    ExpectBox(run.Boxes[0], English.Line("progname"),
+              English.Lines("filecantopen", {kDefaultFolder + "vost.cok"}), "ok", "shown");
+    EXPECT_GE(elapsed, 4300u);
+    EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 40);
+    EXPECT_FALSE(EstimatedSize());
+}
+
+// "TheLastRunFolder" moves everything to another folder: application, language, data, size.
+TEST_F(UpdateScenarioTest, OverrideFolderFromTheLastRunFolder) {
+    const std::string other = "C:\\Apps\\TelvoElsewhere\\";
+    LayOut({.Folder = other, .Entry = TUninstallEntry::None, .DataVersion = 41});
+    LayOut({.LastRunFolder = other.substr(0, other.size() - 1)});
+    const TBotRun run = Run("modest");
+    EXPECT_EQ(run.ExitCode, 0);
+    ExpectCarriedFileIn(other);
+    EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 40);
+    test::RemoveInstallation(other);
+}
+
+// An empty override is ignored: the discovered folder stands.
+TEST_F(UpdateScenarioTest, EmptyTheLastRunFolderKeepsTheDiscoveredFolder) {
+    LayOut({.LastRunFolder = ""});
+    const TBotRun run = Run("modest");
+    EXPECT_EQ(run.ExitCode, 0);
+    ExpectCarriedFileIn(kDefaultFolder);
+}
+
+TEST_F(UpdateScenarioTest, TheLastRunFolderOfAnotherTypeEndsInApplicationError) {
+    LayOut({});
+    test::SeedDword(HKEY_CURRENT_USER, test::kUserKey, "TheLastRunFolder", 7);
+    const TBotRun run = Run("modest");
+    EXPECT_EQ(run.ExitCode, 1);
+    ASSERT_EQ(run.Boxes.size(), 1u);
+    EXPECT_EQ(run.Boxes[0].Caption, "Application Error");
+    EXPECT_NE(run.Boxes[0].Text.find("Failed to get data for 'TheLastRunFolder'."),
+              std::string::npos)
+        << run.Boxes[0].Text;
+    EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 40);
+}
+
+// An entry written by a 32-bit installer, found only under WOW6432Node.
+TEST_F(UpdateScenarioTest, UninstallEntryOnlyUnderWow6432Node) {
+    const std::string folder = "C:\\Apps\\TelvoWow\\";
+    LayOut({.Folder = folder, .Entry = TUninstallEntry::Wow6432});
+    const TBotRun run = Run("modest");
+    EXPECT_EQ(run.ExitCode, 0);
+    ExpectCarriedFileIn(folder);
+    EXPECT_TRUE(EstimatedSize()) << "the size goes to the uninstall entry in the 64-bit view";
+    test::RemoveInstallation(folder);
+}
+
+TEST_F(UpdateScenarioWin32PrefixTest, InteractiveUpdate) {
+    LayOut({});
+    const TBotRun run = Run("", {TButton::Yes, TButton::No});
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Boxes.size(), 2u);
+    ExpectCarriedFileIn(kDefaultFolder);
+    EXPECT_TRUE(test::ReadDword(HKEY_LOCAL_MACHINE, test::kUninstallKey, "EstimatedSize"));
+}
+
+// A damaged package refuses to install and leaves the old file alone.
+TEST_F(UpdateScenarioTest, CorruptedPackageIsRefused) {
+    LayOut({});
+    const std::string copy = test::FreshTempFolder("e2e-corrupt") + "TelvoUpdate.exe";
+    ASSERT_TRUE(CopyFileA(Package.c_str(), copy.c_str(), FALSE));
+    {
+        TFileHandle file(
+            CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(file);
+        SetFilePointer(file.get(), 60 * 1024 * 1024, nullptr, FILE_BEGIN);
+        DWORD written = 0;
+        WriteFile(file.get(), "\x13\x37", 2, &written, nullptr);
+    }
+    Package = copy;
+    const TBotRun run = Run("modest");
+    EXPECT_EQ(run.ExitCode, 5);
+    ASSERT_EQ(run.Boxes.size(), 1u);
+    ExpectBox(run.Boxes[0], English.Line("progname"), English.Lines("badinstaller"), "ok", "shown");
+    EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 40);
+}
+
+// A package signed after the build keeps its seal and installs.
+TEST_F(UpdateScenarioTest, SignedPackageInstalls) {
+    LayOut({});
+    Package = test::TestBinFolder() + "..\\signed\\TelvoUpdate.exe";
+    ASSERT_NE(GetFileAttributesA(Package.c_str()), INVALID_FILE_ATTRIBUTES);
+    const TBotRun run = Run("modest");
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_TRUE(run.Boxes.empty());
+    ExpectCarriedFileIn(kDefaultFolder);
+}
+
+}  // namespace
+}  // namespace telvo::e2e
