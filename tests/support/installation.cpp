@@ -55,26 +55,6 @@ bool CopyLanguageFiles(const std::string& source, const std::string& target) {
     return true;
 }
 
-void RemoveFolderTree(const std::string& folder) {
-    WIN32_FIND_DATAA entry;
-    TFindHandle find(FindFirstFileA((folder + "*").c_str(), &entry));
-    if (find) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveFolderTree(folder + name + "\\");
-            } else {
-                SetFileAttributesA((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA((folder + name).c_str());
-            }
-        } while (FindNextFileA(find.get(), &entry));
-    }
-    find.reset();
-    RemoveDirectoryA(folder.c_str());
-}
-
 }  // namespace
 
 bool WriteVersionedDataFile(const std::string& path, int version, uint32_t size) {
@@ -137,6 +117,26 @@ std::string LayOutInstallation(const TInstallationLayout& layout, const std::str
         !WriteVersionedDataFile(layout.Folder + "vost.cok", *layout.DataVersion, layout.DataSize))
         return "cannot write vost.cok";
     return {};
+}
+
+void RemoveFolderTree(const std::string& folder) {
+    WIN32_FIND_DATAA entry;
+    TFindHandle find(FindFirstFileA((folder + "*").c_str(), &entry));
+    if (find) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveFolderTree(folder + name + "\\");
+            } else {
+                SetFileAttributesA((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA((folder + name).c_str());
+            }
+        } while (FindNextFileA(find.get(), &entry));
+    }
+    find.reset();
+    RemoveDirectoryA(folder.c_str());
 }
 
 void RemoveInstallation(const std::string& folder) {

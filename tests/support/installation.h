@@ -35,6 +35,9 @@ constexpr char kUserKey[] = "Software\\Tamrel\\Telvo";
 std::string LayOutInstallation(const TInstallationLayout& layout, const std::string& standIn,
                                const std::string& languageSource);
 
+// Removes a folder (with a trailing backslash) and everything in it, read-only files included.
+void RemoveFolderTree(const std::string& folder);
+
 // Removes the registry keys of a layout and the files it made.
 void RemoveInstallation(const std::string& folder);
 

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "startup/win_handles.h"
+#include "support/installation.h"
 
 namespace telvo::test {
 
@@ -57,36 +58,11 @@ int RunAndWait(const std::string& commandLine, uint32_t timeoutMs) {
     return static_cast<int>(code);
 }
 
-namespace {
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA entry;
-    TFindHandle find(FindFirstFileA((folder + "*").c_str(), &entry));
-    if (find) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string path = folder + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path + "\\");
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(find.get(), &entry));
-    }
-    find.reset();
-    RemoveDirectoryA(folder.c_str());
-}
-
-}  // namespace
-
 std::string FreshTempFolder(const std::string& name) {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     const std::string folder = std::string(temp) + "telvo-tests\\" + name + "\\";
-    RemoveTree(folder);
+    RemoveFolderTree(folder);
     CreateDirectoryA((std::string(temp) + "telvo-tests").c_str(), nullptr);
     CreateDirectoryA(folder.c_str(), nullptr);
     return folder;
