@@ -156,6 +156,34 @@ TEST_F(UpdateScenarioTest, InteractiveUpdateFromAnOlderVersion) {
               test::ReadWholeFile(test::BuildTreePath("payload/vost.cok")));
 }
 
+// A data file that cannot be replaced ends the run after the writer's message: no size is
+// recorded and no closing question claims the update is installed.
+TEST_F(UpdateScenarioTest, FailedWriteEndsTheRun) {
+    LayOut({});
+    const std::string data = kDefaultFolder + "vost.cok";
+    ASSERT_TRUE(SetFileAttributesA(data.c_str(), FILE_ATTRIBUTE_READONLY));
+    const TBotRun run = Run("", {TButton::Yes});
+    SetFileAttributesA(data.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(run.ExitCode, 7);
+    ASSERT_EQ(run.Boxes.size(), 2u);
+    EXPECT_EQ(run.Boxes[0].Caption, English.Line("soundquest"));
+    ExpectBox(run.Boxes[1], "Telvo update", "Can't install file " + data, "ok", "shown");
+    EXPECT_EQ(test::ReadDataVersion(data), 40);
+    EXPECT_FALSE(EstimatedSize());
+}
+
+// Without its language files the application cannot be spoken for: the built-in box, exit 3.
+TEST_F(UpdateScenarioTest, MissingLanguageFilesEndTheRun) {
+    LayOut({.WithLanguageFiles = false});
+    const TBotRun run = Run("modest");
+    EXPECT_EQ(run.ExitCode, 3);
+    ASSERT_EQ(run.Boxes.size(), 1u);
+    ExpectBox(run.Boxes[0], "Telvo update",
+              "Can't work with no english.lng file!\r\nPlease reinstall the program.", "ok",
+              "shown");
+    EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 40);
+}
+
 // A newer installed file brings up the version question; No leaves everything as it was.
 TEST_F(UpdateScenarioTest, NewerInstalledVersionAnsweredNo) {
     LayOut({.DataVersion = 50});
