@@ -100,8 +100,33 @@ bool SelfIntegrityHolds(TSelfCheck verdict) {
     }
 }
 
+// The installed data file is opened exclusively, so this fails while the application (or
+// anything else) still holds it: up to kInstalledFileAttempts tries with a wait after every
+// failed one, 4352 ms in all. On success gives the file's data version.
+constexpr int kInstalledFileAttempts = 17;
+constexpr DWORD kInstalledFileRetryMs = 256;
+
+bool ReadInstalledVersion(const std::string& path, int32_t& version) {
+    for (int attempt = 0; attempt < kInstalledFileAttempts; ++attempt) {
+        TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            char header[5] = {};
+            DWORD got = 0, total = 0;
+            while (total < sizeof header &&
+                   ReadFile(file.get(), header + total, sizeof header - total, &got, nullptr) &&
+                   got > 0)
+                total += got;
+            version = InstalledVersionFromHeader(std::string_view(header, total));
+            return true;
+        }
+        Sleep(kInstalledFileRetryMs);
+    }
+    return false;
+}
+
 // The version check of an interactive run. Returns the exit code to end with, or -1 to go on.
-int CheckInstalledVersion(const TRun&) {
+int CheckInstalledVersion() {
     const std::string path = StartupState.InstallFolder + Carried.DataFileName;
     if (!FileExists(path))
         return -1;
@@ -158,25 +183,6 @@ void Finish(const TRun& run) {
 
 }  // namespace
 
-bool ReadInstalledVersion(const std::string& path, int32_t& version) {
-    for (int attempt = 0; attempt < kInstalledFileAttempts; ++attempt) {
-        TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file) {
-            char header[5] = {};
-            DWORD got = 0, total = 0;
-            while (total < sizeof header &&
-                   ReadFile(file.get(), header + total, sizeof header - total, &got, nullptr) &&
-                   got > 0)
-                total += got;
-            version = InstalledVersionFromHeader(std::string_view(header, total));
-            return true;
-        }
-        Sleep(kInstalledFileRetryMs);
-    }
-    return false;
-}
-
 TExitCode RunUpdate() {
     TRun run;
     run.DataFileExt = DataFileExtension(Carried.DataFileName);
@@ -216,7 +222,7 @@ TExitCode RunUpdate() {
     if (!run.SilentMode) {
         if (!integrityHolds())
             return kExitIntegrityCheckFailed;
-        if (const int end = CheckInstalledVersion(run); end != -1)
+        if (const int end = CheckInstalledVersion(); end != -1)
             return static_cast<TExitCode>(end);
         if (!ConfirmInstall(run))
             return kExitDone;

@@ -23,10 +23,4 @@ extern TCarriedFile Carried;
 // a failed write of "EstimatedSize") leaves as ERegistryException.
 TExitCode RunUpdate();
 
-// Opens the installed data file exclusively, trying up to kInstalledFileAttempts times and
-// waiting kInstalledFileRetryMs after every failed attempt; on success gives its version.
-constexpr int kInstalledFileAttempts = 17;
-constexpr uint32_t kInstalledFileRetryMs = 256;
-bool ReadInstalledVersion(const std::string& path, int32_t& version);
-
 }  // namespace telvo
