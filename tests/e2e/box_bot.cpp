@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "startup/win_handles.h"
+#include "support/processes.h"
 
 namespace telvo::e2e {
 namespace {
@@ -110,15 +111,10 @@ std::string ButtonsText(const std::vector<TButton>& buttons) {
 TBotRun RunAnsweringBoxes(const std::string& commandLine, const std::vector<TButton>& answers,
                           uint32_t timeoutMs) {
     TBotRun run;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
+    uint32_t processId = 0;
+    TProcessHandle process = test::StartProcess(commandLine, &processId);
+    if (!process)
         return run;
-    TProcessHandle process(info.hProcess);
-    TProcessHandle thread(info.hThread);
 
     std::set<HWND> handled;
     const DWORD start = GetTickCount();
@@ -128,7 +124,7 @@ TBotRun RunAnsweringBoxes(const std::string& commandLine, const std::vector<TBut
             WaitForSingleObject(process.get(), 5000);
             return run;
         }
-        TSearch search{info.dwProcessId, &handled};
+        TSearch search{processId, &handled};
         EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
         if (!search.Found)
             continue;

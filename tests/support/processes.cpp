@@ -39,16 +39,24 @@ std::string BuildTreePath(const std::string& relative) {
     return TreePath("TELVO_BUILD_DIR", relative);
 }
 
-int RunAndWait(const std::string& commandLine, uint32_t timeoutMs) {
+TProcessHandle StartProcess(const std::string& commandLine, uint32_t* processId) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     std::string mutableLine = commandLine;
     if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info))
-        return -1;
-    TProcessHandle process(info.hProcess);
+        return {};
     TProcessHandle thread(info.hThread);
+    if (processId)
+        *processId = info.dwProcessId;
+    return TProcessHandle(info.hProcess);
+}
+
+int RunAndWait(const std::string& commandLine, uint32_t timeoutMs) {
+    TProcessHandle process = StartProcess(commandLine);
+    if (!process)
+        return -1;
     if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
         TerminateProcess(process.get(), 255);
         return -1;

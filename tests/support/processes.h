@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "startup/win_handles.h"
+
 namespace telvo::test {
 
 // Folder of the build tree that holds the test programs, with a trailing backslash.
@@ -15,6 +17,10 @@ std::string SourceTreePath(const std::string& relative);
 
 // The same for a file of the build tree (TELVO_BUILD_DIR).
 std::string BuildTreePath(const std::string& relative);
+
+// Starts the command line (no window of its own, environment inherited) and returns the
+// process, empty when it could not be started; `processId` receives its id when given.
+TProcessHandle StartProcess(const std::string& commandLine, uint32_t* processId = nullptr);
 
 // Runs the command line, waits for it (at most `timeoutMs`) and returns its exit code;
 // -1 when it could not be started or did not end in time (it is then killed).

@@ -1,5 +1,7 @@
 #include "support/standin.h"
 
+#include "support/processes.h"
+
 namespace telvo::test {
 
 TProcessHandle WaitForStandInWindow(uint32_t timeoutMs) {
@@ -16,15 +18,9 @@ TProcessHandle WaitForStandInWindow(uint32_t timeoutMs) {
 }
 
 TProcessHandle StartStandIn(const std::string& path, uint32_t timeoutMs) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::string line = "\"" + path + "\"";
-    if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
+    TProcessHandle process = StartProcess("\"" + path + "\"");
+    if (!process)
         return {};
-    TProcessHandle thread(info.hThread);
-    TProcessHandle process(info.hProcess);
     WaitForInputIdle(process.get(), timeoutMs);
     if (!WaitForStandInWindow(timeoutMs)) {
         TerminateProcess(process.get(), 255);  // a stand-in without a window must not linger
