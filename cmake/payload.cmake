@@ -44,7 +44,7 @@ file(MAKE_DIRECTORY ${payload_dir})
 # The host helper shares the header rule with the package's own sources.
 find_program(HOST_CXX NAMES g++ c++ REQUIRED)
 set(TELVO_PAYLOAD_TOOL ${payload_dir}/payload_tool)
-set(tool_sources ${CMAKE_SOURCE_DIR}/src/install/payload_tool.cpp
+set(tool_sources ${CMAKE_SOURCE_DIR}/tools/payload_tool.cpp
                  ${CMAKE_SOURCE_DIR}/src/install/data_header.cpp)
 add_custom_command(OUTPUT ${TELVO_PAYLOAD_TOOL}
   COMMAND ${HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Werror -I${CMAKE_SOURCE_DIR}/src

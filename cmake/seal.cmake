@@ -1,18 +1,18 @@
 # Seals TelvoUpdate.exe after every link: a host tool writes the digest of the whole file (less
 # the slot and what code signing changes) into the reserved slot the package checks at run time.
 set(TELVO_SEAL_TOOL ${CMAKE_CURRENT_BINARY_DIR}/host/telvo_seal)
-set(seal_sources src/update/seal_tool.cpp src/update/seal.cpp src/update/sha256.cpp)
+set(seal_sources tools/seal_tool.cpp src/integrity/seal.cpp src/integrity/sha256.cpp)
 list(TRANSFORM seal_sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/ OUTPUT_VARIABLE seal_paths)
 add_custom_command(OUTPUT ${TELVO_SEAL_TOOL}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/host
   COMMAND ${HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Werror -I${CMAKE_CURRENT_SOURCE_DIR}/src
           ${seal_paths} -o ${TELVO_SEAL_TOOL}
-  DEPENDS ${seal_paths} ${CMAKE_CURRENT_SOURCE_DIR}/src/update/seal.h
-          ${CMAKE_CURRENT_SOURCE_DIR}/src/update/sha256.h
+  DEPENDS ${seal_paths} ${CMAKE_CURRENT_SOURCE_DIR}/src/integrity/seal.h
+          ${CMAKE_CURRENT_SOURCE_DIR}/src/integrity/sha256.h
   COMMENT "Building the seal tool")
 add_custom_target(telvo_seal_tool DEPENDS ${TELVO_SEAL_TOOL})
 add_dependencies(TelvoUpdate telvo_seal_tool)
 add_custom_command(TARGET TelvoUpdate POST_BUILD
   COMMAND ${TELVO_SEAL_TOOL} seal $<TARGET_FILE:TelvoUpdate>
   COMMENT "Sealing TelvoUpdate.exe")
-target_sources(TelvoUpdate PRIVATE src/update/seal_slot.cpp)
+target_sources(TelvoUpdate PRIVATE src/integrity/seal_slot.cpp)

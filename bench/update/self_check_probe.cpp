@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "startup/command_line.h"
-#include "update/self_check.h"
+#include "integrity/self_check.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const std::string file = telvo::CommandLineArgument(GetCommandLineA(), 1);

@@ -30,7 +30,7 @@
 #include "startup/win_handles.h"
 #include "update/application_control.h"
 #include "update/flow_rules.h"
-#include "update/self_check.h"
+#include "integrity/self_check.h"
 
 namespace telvo {
 

@@ -1,4 +1,4 @@
-#include "update/seal.h"
+#include "integrity/seal.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "update/seal.h"
+#include "integrity/seal.h"
 
 #include <windows.h>
 
@@ -12,7 +12,7 @@
 
 #include "startup/win_handles.h"
 #include "support/processes.h"
-#include "update/self_check.h"
+#include "integrity/self_check.h"
 
 namespace telvo {
 namespace {

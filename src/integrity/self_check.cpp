@@ -1,4 +1,4 @@
-#include "update/self_check.h"
+#include "integrity/self_check.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "startup/win_handles.h"
-#include "update/seal.h"
+#include "integrity/seal.h"
 
 namespace telvo {
 namespace {

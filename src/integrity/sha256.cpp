@@ -1,4 +1,4 @@
-#include "update/sha256.h"
+#include "integrity/sha256.h"
 
 #include <cstring>
 

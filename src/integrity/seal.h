@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "update/sha256.h"
+#include "integrity/sha256.h"
 
 namespace telvo {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "update/seal.h"
+#include "integrity/seal.h"
 
 namespace {
 
