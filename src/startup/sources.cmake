@@ -10,4 +10,5 @@ list(APPEND TELVO_WIN32_SOURCES
   src/startup/identify_windows.cpp
   src/startup/startup_state.cpp
   src/startup/application_error.cpp
+  src/startup/safe_loading.cpp
 )

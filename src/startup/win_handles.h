@@ -82,9 +82,37 @@ struct TResourceTraits {
     static void Close(Type h) { ::FreeResource(h); }
 };
 
+// A COM interface pointer: released once, never AddRef'd on the way in (it takes over the
+// reference that the creating call handed out).
+template <typename Interface>
+class TComPtr {
+  public:
+    TComPtr() = default;
+    ~TComPtr() { reset(); }
+    TComPtr(const TComPtr&) = delete;
+    TComPtr& operator=(const TComPtr&) = delete;
+
+    Interface* get() const { return Value; }
+    Interface* operator->() const { return Value; }
+    explicit operator bool() const { return Value != nullptr; }
+    void reset() {
+        if (Interface* old = std::exchange(Value, nullptr))
+            old->Release();
+    }
+    // For creating calls that hand out the interface through an out-parameter.
+    void** put() {
+        reset();
+        return reinterpret_cast<void**>(&Value);
+    }
+
+  private:
+    Interface* Value = nullptr;
+};
+
 using TFileHandle = TUniqueHandle<TKernelHandleTraits>;
 using TMappingHandle = TUniqueHandle<TKernelHandleTraits>;
 using TProcessHandle = TUniqueHandle<TKernelHandleTraits>;
+using TMutexHandle = TUniqueHandle<TKernelHandleTraits>;
 using TFindHandle = TUniqueHandle<TFindHandleTraits>;
 using TRegKey = TUniqueHandle<TRegKeyTraits>;
 using TLoadedResource = TUniqueHandle<TResourceTraits>;

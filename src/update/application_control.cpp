@@ -3,8 +3,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <utility>
+
 #include "startup/startup_state.h"
 #include "startup/win_handles.h"
+#include "update/desktop_shell.h"
 
 namespace telvo {
 namespace {
@@ -12,6 +15,17 @@ namespace {
 constexpr char kRunningMarker[] = "telvo_memfile";
 constexpr DWORD kRunningMarkerSize = 64;
 constexpr char kMainWindowClass[] = "TTelvoMainForm";
+
+TLaunchRoutes RealRoutes() {
+    return {ShellExecuteAsDesktopUser, [](const std::string& executable) {
+                ShellExecuteA(nullptr, "open", executable.c_str(), "", "", SW_SHOWNORMAL);
+            }};
+}
+
+TLaunchRoutes& CurrentRoutes() {
+    static TLaunchRoutes routes = RealRoutes();
+    return routes;
+}
 
 }  // namespace
 
@@ -29,10 +43,21 @@ void RequestApplicationQuit() {
 }
 
 void LaunchApplication() {
+    const TLaunchRoutes& routes = CurrentRoutes();
     const std::string& folder = StartupState.InstallFolder;
-    SetCurrentDirectoryA(folder.c_str());
     const std::string executable = folder + StartupState.AppName + ".exe";
-    ShellExecuteA(nullptr, "open", executable.c_str(), "", "", SW_SHOWNORMAL);
+    SetCurrentDirectoryA(folder.c_str());
+    if (!routes.AsDesktopUser(executable, folder))
+        routes.FromPackage(executable);
+}
+
+TLaunchRoutes ReplaceLaunchRoutes(TLaunchRoutes routes) {
+    const TLaunchRoutes real = RealRoutes();
+    if (!routes.AsDesktopUser)
+        routes.AsDesktopUser = real.AsDesktopUser;
+    if (!routes.FromPackage)
+        routes.FromPackage = real.FromPackage;
+    return std::exchange(CurrentRoutes(), std::move(routes));
 }
 
 }  // namespace telvo

@@ -2,6 +2,9 @@
 // it to quit and starts it. None of these tells the user anything or waits for its effect.
 #pragma once
 
+#include <functional>
+#include <string>
+
 namespace telvo {
 
 // True when the application runs: it holds the paging-file-backed mapping "telvo_memfile". A
@@ -13,9 +16,23 @@ bool IsApplicationRunning();
 // its title; nothing is posted when there is none, and nothing waits for the application to end.
 void RequestApplicationQuit();
 
-// Starts InstallFolder + AppName + ".exe" through the shell ("open", no parameters, no
-// working directory, SW_SHOWNORMAL, no owner) with the install folder as the current directory,
-// so the application starts there. Failures are not reported; nothing waits.
+// Starts InstallFolder + AppName + ".exe" with no arguments and the install folder as its
+// working directory, as the desktop user where the desktop shell can start it (see
+// desktop_shell.h), otherwise through ShellExecuteA ("open", no parameters, no working
+// directory, SW_SHOWNORMAL, no owner) after making the install folder the current directory.
+// Failures are not reported; nothing waits.
 void LaunchApplication();
+
+// The two ways LaunchApplication starts the application, tried in this order. Tests replace
+// them to watch the choice.
+struct TLaunchRoutes {
+    // Through the desktop shell; false when that route is not available.
+    std::function<bool(const std::string& executable, const std::string& folder)> AsDesktopUser;
+    // Straight from the package (ShellExecuteA); the current directory is already the folder.
+    std::function<void(const std::string& executable)> FromPackage;
+};
+
+// Installs other routes and returns the previous ones; an empty route stands for the real one.
+TLaunchRoutes ReplaceLaunchRoutes(TLaunchRoutes routes);
 
 }  // namespace telvo

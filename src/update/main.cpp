@@ -2,10 +2,15 @@
 // language unit), stamps the identity of the carried data file, runs the update and finishes
 // the modules in reverse order. An error that nothing caught ends the process through the
 // "Application Error" box with exit code 1.
+//
+// The process starts in TelvoStartup, not in the C run-time: before anything else can load a
+// DLL, the DLL search is restricted to the system folder. Every system DLL but KERNEL32 and
+// msvcrt is delay-loaded (cmake/delay-imports.cmake), so none is looked for before that.
 #include <windows.h>
 
 #include "lang/lang_unit.h"
 #include "startup/application_error.h"
+#include "startup/safe_loading.h"
 #include "startup/startup_state.h"
 #include "telvo_payload.h"
 #include "update/update_flow.h"
@@ -22,6 +27,15 @@ struct TModulesScope {
 };
 
 }  // namespace
+
+// The C run-time's own entry for GUI programs.
+extern "C" int WinMainCRTStartup();
+
+// The image's entry point (linked with -e). The stack may come unaligned from the loader.
+extern "C" __attribute__((force_align_arg_pointer)) int TelvoStartup() {
+    telvo::RestrictDllSearchToSystemFolder();
+    return WinMainCRTStartup();
+}
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return telvo::RunGuarded([] {

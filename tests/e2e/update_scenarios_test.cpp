@@ -8,6 +8,7 @@
 
 #include "e2e/box_bot.h"
 #include "lang/lang_text.h"
+#include "startup/command_line.h"
 #include "startup/win_handles.h"
 #include "support/installation.h"
 #include "support/processes.h"
@@ -246,16 +247,23 @@ TEST_F(UpdateScenarioTest, SilentUpdateWhileTheApplicationRuns) {
 
 TEST_F(UpdateScenarioTest, SilentUpdateWithRunappStartsTheApplication) {
     LayOut({});
-    const std::string record = test::FreshTempFolder("e2e-runapp") + "record.txt";
-    SetEnvironmentVariableA("TELVO_STANDIN_RECORD", record.c_str());
     const TBotRun run = Run("modest RunApp");
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_TRUE(run.Boxes.empty());
     ExpectCarriedFileIn(kDefaultFolder);
     TProcessHandle standIn = test::WaitForStandInWindow();
     ASSERT_TRUE(standIn);
-    EXPECT_NE(test::ReadWholeFile(record).find("cwd=C:\\Program Files\\Telvo\n"), std::string::npos)
-        << test::ReadWholeFile(record);
+    // Started through the desktop shell where Wine runs one, else by the package itself; in
+    // its folder with no arguments either way.
+    const std::string record = test::ReadWholeFile(std::string(kDefaultFolder) + "starts.txt");
+    EXPECT_NE(record.find("cwd=C:\\Program Files\\Telvo\n"), std::string::npos) << record;
+    const size_t line = record.find("cmdline=") + 8;
+    EXPECT_EQ(CommandLineArgument(record.substr(line, record.find('\n', line) - line), 1), "")
+        << record;
+    const bool byShell = record.find("parent=explorer.exe") != std::string::npos;
+    EXPECT_TRUE(byShell || record.find("parent=TelvoUpdate.exe") != std::string::npos) << record;
+    std::printf("runapp: the application was started by %s\n",
+                byShell ? "the desktop shell" : "the package (fallback)");
 }
 
 // "runapp" counts only as the second word of a silent run.

@@ -9,9 +9,13 @@
 // For tests, through the environment (the package passes its own on when it starts the
 // application, and starts it without arguments):
 //   TELVO_STANDIN_LINGER_MS  keep the data file open this long after WM_QUIT (a slow shutdown)
-//   TELVO_STANDIN_RECORD     append the current directory and the command line to this file
+//   TELVO_STANDIN_RECORD     append the current directory, the command line and the name of
+//                            the parent process to this file
+// The same record always goes to "starts.txt" in its own folder too: a program started through
+// the desktop shell gets the shell's environment, not the package's.
 //   TELVO_STANDIN_TITLE      the window title (default "Telvo")
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,14 +41,37 @@ std::string OwnFolder() {
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
+// The executable name of the process that started this one: the package itself, or the
+// desktop shell ("explorer.exe") when the package asked the shell to start it.
+std::string ParentName() {
+    TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    DWORD parent = 0;
+    const DWORD self = GetCurrentProcessId();
+    for (BOOL more = Process32First(snapshot.get(), &entry); more && !parent;
+         more = Process32Next(snapshot.get(), &entry))
+        if (entry.th32ProcessID == self)
+            parent = entry.th32ParentProcessID;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry))
+        if (parent && entry.th32ProcessID == parent)
+            return entry.szExeFile;
+    return "";
+}
+
 void RecordStart(const std::string& record) {
-    if (record.empty())
-        return;
     char directory[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, directory);
-    if (FILE* f = std::fopen(record.c_str(), "ab")) {
-        std::fprintf(f, "cwd=%s\ncmdline=%s\n", directory, GetCommandLineA());
-        std::fclose(f);
+    const std::string parent = ParentName();
+    for (const std::string& path : {record, OwnFolder() + "starts.txt"}) {
+        if (path.empty())
+            continue;
+        if (FILE* f = std::fopen(path.c_str(), "ab")) {
+            std::fprintf(f, "cwd=%s\ncmdline=%s\nparent=%s\n", directory, GetCommandLineA(),
+                         parent.c_str());
+            std::fclose(f);
+        }
     }
 }
 

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "startup/application_error_text.h"
 #include "startup/command_line.h"
 #include "startup/startup_state.h"
@@ -11,6 +14,7 @@
 #include "support/installation.h"
 #include "support/processes.h"
 #include "support/standin.h"
+#include "update/desktop_shell.h"
 
 namespace telvo {
 namespace {
@@ -88,10 +92,61 @@ TEST_F(ApplicationControlTest, SlowShutdownHoldsTheDataFileUntilItEnds) {
     EXPECT_TRUE(test::CanOpenExclusively(DataFile()));
 }
 
-// The shell starts InstallFolder + "Telvo.exe" with no arguments, in the install folder.
-TEST_F(ApplicationControlTest, LaunchStartsTheApplicationInItsFolderWithoutArguments) {
-    const std::string record = test::FreshTempFolder("launch-record") + "record.txt";
-    SetEnvironmentVariableA("TELVO_STANDIN_RECORD", record.c_str());
+// What a started stand-in noted in "starts.txt" of its folder: current directory, command line
+// and the parent process's name.
+struct TStartRecord {
+    std::string Directory, CommandLine, Parent;
+};
+
+TStartRecord ReadStartRecord(const std::string& folder) {
+    const std::string text = test::ReadWholeFile(folder + "starts.txt");
+    auto field = [&](const std::string& name) {
+        const size_t at = text.find(name + "=");
+        return at == std::string::npos
+                   ? std::string()
+                   : text.substr(at + name.size() + 1, text.find('\n', at) - at - name.size() - 1);
+    };
+    return {field("cwd"), field("cmdline"), field("parent")};
+}
+
+// Replaces the launch routes for one test.
+struct TRoutesScope {
+    explicit TRoutesScope(TLaunchRoutes routes)
+        : Previous(ReplaceLaunchRoutes(std::move(routes))) {}
+    ~TRoutesScope() { ReplaceLaunchRoutes(Previous); }
+    TLaunchRoutes Previous;
+};
+
+// The desktop shell is asked first, with InstallFolder + "Telvo.exe" and the install folder;
+// the package starts the program itself only when the shell cannot.
+TEST_F(ApplicationControlTest, LaunchAsksTheDesktopShellFirstAndFallsBackOnlyWithoutIt) {
+    StartupState.InstallFolder = Folder;
+    StartupState.AppName = "Telvo";
+    char before[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, before);
+    for (const bool shellAvailable : {true, false}) {
+        std::vector<std::string> calls;
+        TRoutesScope routes({[&](const std::string& exe, const std::string& folder) {
+                                 calls.push_back("shell " + exe + " in " + folder);
+                                 return shellAvailable;
+                             },
+                             [&](const std::string& exe) { calls.push_back("package " + exe); }});
+        LaunchApplication();
+        std::vector<std::string> expected = {"shell " + Folder + "Telvo.exe in " + Folder};
+        if (!shellAvailable)
+            expected.push_back("package " + Folder + "Telvo.exe");
+        EXPECT_EQ(calls, expected);
+    }
+    char now[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, now);
+    SetCurrentDirectoryA(before);
+    EXPECT_STRCASEEQ(now, Folder.substr(0, Folder.size() - 1).c_str());
+}
+
+// Without the desktop shell the package's own ShellExecuteA starts "Telvo.exe" with no
+// arguments, in the install folder.
+TEST_F(ApplicationControlTest, FallbackStartsTheApplicationInItsFolderWithoutArguments) {
+    TRoutesScope routes({[](const std::string&, const std::string&) { return false; }, {}});
     char before[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, before);
     StartupState.InstallFolder = Folder;
@@ -100,21 +155,32 @@ TEST_F(ApplicationControlTest, LaunchStartsTheApplicationInItsFolderWithoutArgum
     LaunchApplication();
     TProcessHandle standIn = test::WaitForStandInWindow();
     ASSERT_TRUE(standIn);
-    char now[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, now);
     SetCurrentDirectoryA(before);
 
-    const std::string folderNoSlash = Folder.substr(0, Folder.size() - 1);
-    EXPECT_STRCASEEQ(now, folderNoSlash.c_str());
-    const std::string text = test::ReadWholeFile(record);
-    const size_t cwd = text.find("cwd="), cmd = text.find("\ncmdline=");
-    ASSERT_NE(cmd, std::string::npos) << text;
-    EXPECT_STRCASEEQ(text.substr(cwd + 4, cmd - cwd - 4).c_str(), folderNoSlash.c_str());
-    const std::string commandLine = text.substr(cmd + 9, text.find('\n', cmd + 1) - cmd - 9);
-    EXPECT_STRCASEEQ(FileNamePart(CommandLineArgument(commandLine, 0)).c_str(), "telvo.exe")
-        << commandLine;
-    EXPECT_EQ(CommandLineArgument(commandLine, 1), "") << commandLine;
+    const TStartRecord start = ReadStartRecord(Folder);
+    EXPECT_STRCASEEQ(start.Directory.c_str(), Folder.substr(0, Folder.size() - 1).c_str());
+    EXPECT_STRCASEEQ(FileNamePart(CommandLineArgument(start.CommandLine, 0)).c_str(), "telvo.exe")
+        << start.CommandLine;
+    EXPECT_EQ(CommandLineArgument(start.CommandLine, 1), "") << start.CommandLine;
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    EXPECT_STRCASEEQ(start.Parent.c_str(), FileNamePart(self).c_str());
 
+    RequestApplicationQuit();
+    EXPECT_TRUE(test::WaitForExit(standIn));
+}
+
+// Where a desktop shell runs (Wine 8 runs one per display once a window exists), the shell
+// starts the program: its parent is explorer.exe, its folder the install folder.
+TEST_F(ApplicationControlTest, DesktopShellStartsTheApplicationInItsFolder) {
+    if (!ShellExecuteAsDesktopUser(Folder + "Telvo.exe", Folder))
+        GTEST_SKIP() << "no desktop shell in this prefix; the fallback test covers the start";
+    TProcessHandle standIn = test::WaitForStandInWindow();
+    ASSERT_TRUE(standIn);
+    const TStartRecord start = ReadStartRecord(Folder);
+    EXPECT_STRCASEEQ(start.Directory.c_str(), Folder.substr(0, Folder.size() - 1).c_str());
+    EXPECT_STRCASEEQ(start.Parent.c_str(), "explorer.exe");
+    EXPECT_EQ(CommandLineArgument(start.CommandLine, 1), "") << start.CommandLine;
     RequestApplicationQuit();
     EXPECT_TRUE(test::WaitForExit(standIn));
 }

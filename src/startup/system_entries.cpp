@@ -1,0 +1,66 @@
+// The package's table of system functions outside KERNEL32 and msvcrt (see safe_loading.h).
+// Linked into the package only: each slot below takes the place of the import table's entry
+// of the same name, so the import libraries are never asked for these functions and the DLLs
+// are not bound at load time. A slot starts at a resolver that loads the DLL from the system
+// folder, stores the real entry in the slot and forwards the call; later calls go straight.
+//
+// A function called by the package but missing here is imported the ordinary way, and the
+// package's shape check (scripts/check-package) refuses the build. The number after "@" is the
+// size of the arguments in bytes; a wrong one leaves the slot unused and is caught the same way.
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "startup/safe_loading.h"
+
+namespace telvo {
+namespace {
+
+template <typename TEntry>
+struct TSlot;
+
+template <typename TResult, typename... TArgs>
+struct TSlot<TResult(WINAPI*)(TArgs...)> {
+    using TEntry = TResult(WINAPI*)(TArgs...);
+
+    template <TEntry* Slot, const char* Dll, const char* Name>
+    static TResult WINAPI Resolve(TArgs... args) {
+        *Slot = reinterpret_cast<TEntry>(SystemEntry(Dll, Name));
+        return (*Slot)(args...);
+    }
+};
+
+constexpr char kUser32[] = "user32.dll";
+constexpr char kAdvapi32[] = "advapi32.dll";
+constexpr char kShell32[] = "shell32.dll";
+constexpr char kOle32[] = "ole32.dll";
+constexpr char kOleAut32[] = "oleaut32.dll";
+
+}  // namespace
+}  // namespace telvo
+
+#define TELVO_SYSTEM_ENTRY(dll, name, argumentBytes)                                        \
+    namespace telvo::entries {                                                              \
+    constexpr char name##Name[] = #name;                                                    \
+    }                                                                                       \
+    extern "C" decltype(&::name) telvo_slot_##name asm("__imp__" #name "@" #argumentBytes); \
+    decltype(&::name) telvo_slot_##name =                                                   \
+        &telvo::TSlot<decltype(&::name)>::Resolve<&telvo_slot_##name, telvo::dll,           \
+                                                  telvo::entries::name##Name>;
+
+TELVO_SYSTEM_ENTRY(kUser32, FindWindowA, 8)
+TELVO_SYSTEM_ENTRY(kUser32, MessageBoxA, 16)
+TELVO_SYSTEM_ENTRY(kUser32, MessageBoxExA, 20)
+TELVO_SYSTEM_ENTRY(kUser32, PostMessageA, 16)
+TELVO_SYSTEM_ENTRY(kAdvapi32, RegCloseKey, 4)
+TELVO_SYSTEM_ENTRY(kAdvapi32, RegCreateKeyExA, 36)
+TELVO_SYSTEM_ENTRY(kAdvapi32, RegOpenKeyExA, 20)
+TELVO_SYSTEM_ENTRY(kAdvapi32, RegQueryValueExA, 24)
+TELVO_SYSTEM_ENTRY(kAdvapi32, RegSetValueExA, 24)
+TELVO_SYSTEM_ENTRY(kShell32, IsUserAnAdmin, 0)
+TELVO_SYSTEM_ENTRY(kShell32, ShellExecuteA, 24)
+TELVO_SYSTEM_ENTRY(kOle32, CoInitializeEx, 8)
+TELVO_SYSTEM_ENTRY(kOle32, CoUninitialize, 0)
+TELVO_SYSTEM_ENTRY(kOle32, CoCreateInstance, 20)
+TELVO_SYSTEM_ENTRY(kOleAut32, SysAllocString, 4)
+TELVO_SYSTEM_ENTRY(kOleAut32, SysFreeString, 4)
