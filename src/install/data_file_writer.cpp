@@ -14,6 +14,17 @@ namespace {
 // Temporary names tried before giving up; each is taken only if no file has it yet.
 constexpr uint32_t kTemporaryNameAttempts = 16;
 
+// Runs of the package take turns at writing: a run holds this lock from the removal of earlier
+// runs' leftovers until its own temporary file has replaced the target or is gone, so the
+// leftovers it removes can only be those of runs that ended, killed or crashed. The global
+// namespace reaches runs in other sessions and cannot be taken by a process without the right
+// to create global objects (standard users lack it). A run killed while holding the lock
+// leaves it abandoned, which the next run takes over as usual.
+constexpr char kWriterLockName[] = "Global\\TelvoUpdate.DataFileWriter";
+// Another run's write, retries included, takes seconds; a holder that keeps the lock far longer
+// is stuck, and this run then fails rather than wait without end.
+constexpr DWORD kWriterLockWaitMs = 60 * 1000;
+
 struct TCarriedBytes {
     const void* Data = nullptr;
     DWORD Size = 0;
@@ -36,6 +47,44 @@ bool FindCarriedBytes(const std::string& name, const std::string& type, TLoadedR
     bytes.Data = LockResource(loaded.get());
     bytes.Size = SizeofResource(module, entry);
     return bytes.Data != nullptr;
+}
+
+class TWriterLock {
+  public:
+    TWriterLock() : Mutex(CreateMutexA(nullptr, FALSE, kWriterLockName)) {
+        if (!Mutex)
+            return;
+        const DWORD wait = WaitForSingleObject(Mutex.get(), kWriterLockWaitMs);
+        Held = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    }
+    ~TWriterLock() {
+        if (Held)
+            ReleaseMutex(Mutex.get());
+    }
+    TWriterLock(const TWriterLock&) = delete;
+    TWriterLock& operator=(const TWriterLock&) = delete;
+    bool held() const { return Held; }
+
+  private:
+    TMutexHandle Mutex;
+    bool Held = false;
+};
+
+// Removes the temporary files that earlier runs left beside the target: files named by this
+// writer's pattern only, never a folder or a link. Called with the writer lock held.
+void RemoveLeftovers(const std::string& targetPath) {
+    const std::string folder = FolderOfPath(targetPath);
+    const std::string targetName = targetPath.substr(folder.size());
+    WIN32_FIND_DATAA found{};
+    TFindHandle find(FindFirstFileA((targetPath + ".*.tmp").c_str(), &found));
+    if (!find)
+        return;
+    do {
+        constexpr DWORD kNotAPlainFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+        if (!(found.dwFileAttributes & kNotAPlainFile) &&
+            IsTemporaryNameFor(targetName, found.cFileName))
+            DeleteFileA((folder + found.cFileName).c_str());
+    } while (FindNextFileA(find.get(), &found));
 }
 
 // Creates a file that did not exist before, beside the target.
@@ -84,7 +133,8 @@ TAttemptResult ReplaceTarget(const std::string& temporaryPath, const std::string
 }
 
 TWriteResult PutCarriedFile(const std::string& name, const std::string& type,
-                            const std::string& targetPath, const std::function<bool()>& mayReplace) {
+                            const std::string& targetPath,
+                            const std::function<bool()>& mayReplace) {
     const DWORD attributes = GetFileAttributesA(targetPath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && RefusesReplacement(attributes))
         return TWriteResult::Failed;
@@ -94,12 +144,16 @@ TWriteResult PutCarriedFile(const std::string& name, const std::string& type,
     if (!FindCarriedBytes(name, type, loaded, bytes))
         return TWriteResult::Failed;
 
+    const TWriterLock lock;
+    if (!lock.held())
+        return TWriteResult::Failed;
+    RemoveLeftovers(targetPath);
     std::string temporaryPath;
     TFileHandle file = CreateTemporaryFile(targetPath, temporaryPath);
     if (!file)
         return TWriteResult::Failed;
-    TWriteResult result = WriteWhole(std::move(file), bytes) ? TWriteResult::Written
-                                                             : TWriteResult::Failed;
+    TWriteResult result =
+        WriteWhole(std::move(file), bytes) ? TWriteResult::Written : TWriteResult::Failed;
     if (result == TWriteResult::Written && !mayReplace())
         result = TWriteResult::Withheld;
     if (result == TWriteResult::Written &&

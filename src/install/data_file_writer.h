@@ -16,6 +16,11 @@ namespace telvo {
 // While another process holds the target open the move is retried (kFileInUseAttempts,
 // kFileInUseRetryDelayMs apart).
 //
+// Runs of the package write one at a time (a global named mutex, waited for up to a minute).
+// Before writing, the writer removes the temporary files that earlier, interrupted runs left
+// beside the target (its own name pattern only); a run killed at any moment leaves the target
+// whole, and the next write cleans up after it.
+//
 // Returns true when the target holds the resource's bytes. On any failure (resource missing,
 // folder missing or not writable, target read-only, hidden, system or held open, disk full) it
 // shows "Can't install file " + targetPath through ShowErrorBox, leaves the target as it was,

@@ -1,5 +1,7 @@
 #include "install/write_plan.h"
 
+#include <string_view>
+
 namespace telvo {
 
 namespace {
@@ -26,6 +28,44 @@ std::string TemporaryPathFor(const std::string& targetPath, uint32_t tag) {
     std::string path = targetPath + ".";
     for (int shift = 28; shift >= 0; shift -= 4) path += kHex[(tag >> shift) & 0xF];
     return path + ".tmp";
+}
+
+namespace {
+
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    return true;
+}
+
+bool IsHexDigit(char c) {
+    const char lower = LowerAscii(c);
+    return (c >= '0' && c <= '9') || (lower >= 'a' && lower <= 'f');
+}
+
+}  // namespace
+
+bool IsTemporaryNameFor(const std::string& targetName, const std::string& fileName) {
+    constexpr size_t kTagLength = 8;
+    constexpr std::string_view kSuffix = ".tmp";
+    const size_t tail = 1 + kTagLength + kSuffix.size();
+    if (targetName.empty() || fileName.size() != targetName.size() + tail)
+        return false;
+    const std::string_view name(fileName);
+    const std::string_view tag = name.substr(targetName.size() + 1, kTagLength);
+    for (char c : tag)
+        if (!IsHexDigit(c))
+            return false;
+    return SameTextIgnoringCase(name.substr(0, targetName.size()), targetName) &&
+           name[targetName.size()] == '.' &&
+           SameTextIgnoringCase(name.substr(name.size() - kSuffix.size()), kSuffix);
 }
 
 std::string InstallFailureEnglish(const std::string& targetPath) {

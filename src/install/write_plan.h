@@ -22,6 +22,12 @@ std::string FolderOfPath(const std::string& path);
 // not yet exist.
 std::string TemporaryPathFor(const std::string& targetPath, uint32_t tag);
 
+// True when `fileName` (a name in the target's folder, no folder part) is a temporary file this
+// writer made for `targetName` (the target's name, no folder part): the target's name, ".",
+// eight hex digits and ".tmp", compared without regard to case as the file system does. Only
+// such files are removed as leftovers of an interrupted run.
+bool IsTemporaryNameFor(const std::string& targetName, const std::string& fileName);
+
 // The failure message, naming the target; the reason of the failure is never part of it.
 std::string InstallFailureEnglish(const std::string& targetPath);
 // The same in Russian, code page 1251.

@@ -113,6 +113,7 @@ using TFileHandle = TUniqueHandle<TKernelHandleTraits>;
 using TMappingHandle = TUniqueHandle<TKernelHandleTraits>;
 using TProcessHandle = TUniqueHandle<TKernelHandleTraits>;
 using TMutexHandle = TUniqueHandle<TKernelHandleTraits>;
+using TEventHandle = TUniqueHandle<TKernelHandleTraits>;
 using TFindHandle = TUniqueHandle<TFindHandleTraits>;
 using TRegKey = TUniqueHandle<TRegKeyTraits>;
 using TLoadedResource = TUniqueHandle<TResourceTraits>;

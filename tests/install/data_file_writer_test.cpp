@@ -8,9 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <functional>
+#include <thread>
 
 #include "startup/startup_state.h"
+#include "startup/win_handles.h"
 #include "support/install_files.h"
 #include "support/processes.h"
 #include "support/scripted_boxes.h"
@@ -217,6 +221,55 @@ TEST_F(DataFileWriterTest, GateDecidesBeforeTheNewFileReplacesTheOld) {
     EXPECT_EQ(WriteDataFileGated("vost", "cok", Target, [] { return true; }),
               TWriteResult::Written);
     EXPECT_TRUE(test::FileEquals(Target, Payload));
+}
+
+// Temporary files that killed runs left beside the target are removed by the next write; other
+// files, however alike in name, and folders stay.
+TEST_F(DataFileWriterTest, LeftoversOfInterruptedRunsGoAndNothingElse) {
+    test::WriteFileBytes(Target, test::OldFileBytes(1000));
+    for (const char* leftover : {"vost.cok.0000abcd.tmp", "VOST.COK.DEADBEEF.TMP"})
+        test::WriteFileBytes(Folder + leftover, test::OldFileBytes(300));
+    const std::vector<std::string> others = {"other.cok.0000abcd.tmp", "vost.cok.0000abcd.tmp.keep",
+                                             "vost.cok.abcd.tmp", "vost.cok.tmp"};
+    for (const std::string& other : others) test::WriteFileBytes(Folder + other, "keep");
+    ASSERT_TRUE(CreateDirectoryA((Folder + "vost.cok.00000001.tmp").c_str(), nullptr));
+
+    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+    EXPECT_TRUE(Boxes.Shown().empty());
+    EXPECT_TRUE(test::FileEquals(Target, Payload));
+    std::vector<std::string> expected = others;
+    expected.insert(expected.end(), {"vost.cok", "vost.cok.00000001.tmp"});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(test::FolderNames(Folder), expected);
+}
+
+// A run that is writing holds the writer lock: another run waits for it, so the first run's
+// temporary file is never taken for a leftover while it is still on its way.
+TEST_F(DataFileWriterTest, AWriteWaitsForTheRunThatIsWriting) {
+    const std::string inProgress = Folder + "vost.cok.0000beef.tmp";
+    TEventHandle locked(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    TEventHandle release(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::thread otherRun([&] {
+        TMutexHandle lock(CreateMutexA(nullptr, FALSE, "Global\\TelvoUpdate.DataFileWriter"));
+        WaitForSingleObject(lock.get(), INFINITE);
+        test::WriteFileBytes(inProgress, test::OldFileBytes(300));
+        SetEvent(locked.get());
+        WaitForSingleObject(release.get(), INFINITE);
+        DeleteFileA(inProgress.c_str());  // its own move or clean-up
+        ReleaseMutex(lock.get());
+    });
+    WaitForSingleObject(locked.get(), INFINITE);
+    std::atomic<bool> done = false;
+    std::thread thisRun([&] { done = WriteDataFile("vost", "cok", Target); });
+    Sleep(500);
+    EXPECT_FALSE(done);
+    EXPECT_TRUE(test::FileEquals(inProgress, test::OldFileBytes(300)));
+    SetEvent(release.get());
+    otherRun.join();
+    thisRun.join();
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(test::FileEquals(Target, Payload));
+    EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
 }
 
 // A write that fails early still asks before its message, so the caller's verdict comes first.

@@ -139,6 +139,35 @@ TEST(WritePlanTest, TemporaryFileLiesBesideTheTarget) {
     }
 }
 
+// Only the writer's own temporary names count as leftovers: any other file in the install
+// folder, however alike, is never removed.
+TEST(WritePlanTest, LeftoversAreRecognisedByTheWritersNamePatternOnly) {
+    const std::string path = TemporaryPathFor("C:\\Telvo\\vost.cok", 0x00C0FFEEu);
+    const std::string ours = path.substr(FolderOfPath(path).size());
+    struct Case {
+        const char* name;
+        bool leftover;
+    } cases[] = {{"vost.cok.00c0ffee.tmp", true},
+                 {"VOST.COK.00C0FFEE.TMP", true},
+                 {"vost.cok.ffffffff.tmp", true},
+                 {"vost.cok", false},
+                 {"vost.cok.tmp", false},
+                 {"vost.cok.0c0ffee.tmp", false},
+                 {"vost.cok.000c0ffee.tmp", false},
+                 {"vost.cok.00c0ffeg.tmp", false},
+                 {"vost.cok.00c0ffee.tmp.txt", false},
+                 {"vost.cok.00c0ffee_tmp", false},
+                 {"other.cok.00c0ffee.tmp", false},
+                 {"xvost.cok.00c0ffee.tmp", false},
+                 {"vost.cok-00c0ffee.tmp", false},
+                 {"telvo.exe", false},
+                 {"", false}};
+    EXPECT_TRUE(IsTemporaryNameFor("vost.cok", ours)) << ours;
+    for (const Case& c : cases)
+        EXPECT_EQ(IsTemporaryNameFor("vost.cok", c.name), c.leftover) << c.name;
+    EXPECT_FALSE(IsTemporaryNameFor("", ".00c0ffee.tmp"));
+}
+
 // The one message carries the full target path and nothing else.
 TEST(WritePlanTest, FailureMessagesNameTheTargetExactly) {
     EXPECT_EQ(InstallFailureEnglish("C:\\Telvo\\vost.cok"),
