@@ -1,39 +1,41 @@
-# Reads Wine's trace of one silent update (WINEDEBUG=+timestamp,+tid,+file; lines start with
-# "seconds.milliseconds:thread:") and prints the phases between the package's own file
-# operations. `wall` is the run's time measured outside Wine, in seconds.
-function at(line) { return substr(line, 1, index(line, ":") - 1) + 0 }
-function thread(line) { split(line, f, ":"); return f[2] }
-function span(name, from, to) {
-    if (from == "" || to == "") printf "%-50s   n/a\n", name
-    else printf "%-50s %5.0f\n", name, 1000 * (to - from)
+# Reads `strace -f -ttt -T` of one silent update (execve, write, fsync, getdents64, exit_group)
+# and prints where its time went, in ms. Wine opens and renames files in its server, outside
+# the trace; what the package itself calls marks the phases: the one write of `size` bytes, the
+# flush, the folder walk's directory reads, the exit. `wall` is the run's time in seconds.
+function row(name, from, to) {
+    if (from == "" || to == "") printf "%-56s   n/a\n", name
+    else printf "%-56s %5.0f\n", name, 1000 * (to - from)
 }
-!/^[0-9]+\.[0-9]+:[0-9a-f]+:/ { next }
-{ t = at($0) }
-first == "" { first = t }
-{ last = t }
-# The package's first own step: is the application there?
-found == "" && /GetFileAttributesW L".*\\telvo\.exe"/ { found = t }
-# After the language files: the new data file under a temporary name.
-write == "" && /CreateFileW L".*\.tmp"/ { write = t; writer = thread($0) }
-check == "" && /CreateFileW L".*TelvoUpdate\.exe"/ { check = t; checker = thread($0) }
-checker != "" && thread($0) == checker && /NtReadFile = / { checked = t }
-written == "" && /NtWriteFile = / { written = t; next }
-# FlushFileBuffers leaves no trace; the writer's next line comes after it.
-written != "" && flushed == "" && thread($0) == writer { flushed = t }
-moving == "" && /MoveFileWithProgressW/ { moving = t }
-moving != "" && moved == "" && /GetFileAttributesW L".*\\"$/ { moved = t }
-moved != "" && /NtQueryDirectoryFile =>/ { walked = t }
+# The time a call took, from strace's "<seconds>" at the end of the line.
+function took(line) {
+    return match(line, /<[0-9.]+>$/) ? substr(line, RSTART + 1, RLENGTH - 2) : ""
+}
+{ tid = $1; t = $2 }
+start == "" && $3 ~ /^execve\(".*wine"/ { start = t }
+write == "" && ($0 ~ ", " size ") = " || $0 ~ ", " size " <unfinished") {
+    write = t; main = tid
+}
+main != "" && written == "" && tid == main && $0 ~ "= " size " <" { written = write + took($0) }
+written != "" && flush == "" && tid == main && $3 ~ /^fsync\(/ { flush = t }
+flush != "" && flushed == "" && tid == main && $0 ~ /fsync.*= 0 </ { flushed = flush + took($0) }
+flushed != "" && tid == main && $3 ~ /^getdents64\(/ { if (walk == "") walk = t; walked = t }
+tid == main && $3 ~ /^exit_group\(/ { ended = t }
+# The self-check's thread is the last other thread to end; it may end before the write begins.
+/\+\+\+ exited/ { exited[tid] = t }
 END {
-    span("start: Wine, image, DLLs, registry, discovery", first, found)
-    span("language files", found, write)
-    span("write (one request from the mapped resource)", write, written)
-    span("flush", written, flushed)
-    span("wait for the self-check's verdict, probe", flushed, moving)
-    span("move over the old file, open the uninstall key", moving, moved)
-    span("folder size walk", moved, walked)
-    span("exit", walked, last)
-    span("self-check (its own thread, beside the write)", check, checked)
-    if (wall != "")
-        printf "%-50s %5.0f   (of %.0f wall)\n", "outside the trace (Wine's own start and end)",
-               1000 * wall - 1000 * (last - first), 1000 * wall
+    end = wall == "" ? "" : start + wall
+    for (other in exited)
+        if (other != main && exited[other] < ended && (checked == "" || exited[other] > checked))
+            checked = exited[other]
+    row("start: Wine, image, DLLs, registry, discovery, language", start, write)
+    row("write (one request from the mapped resource)", write, written)
+    row("flush", flush, flushed)
+    row("verdict, probe, move over the old file, uninstall key", flushed, walk)
+    row("folder size walk", walk, walked)
+    row("exit", walked, ended)
+    row("Wine's end of the process", ended, end)
+    if (checked != "" && flushed != "")
+        printf "%-56s %5.0f   (%s)\n", "self-check's end, from the start of the write",
+               1000 * (checked - write), (checked > flushed ? "after the flush: the move waited" \
+                                                            : "before the flush ended")
 }
