@@ -93,9 +93,6 @@ std::optional<TSealLayout> FindSealLayout(const uint8_t* head, size_t headSize, 
     return layout;
 }
 
-TSealDigest::TSealDigest(const TSealLayout& layout, bool allowShaExtensions)
-    : Layout(layout), Hash(allowShaExtensions) {}
-
 void TSealDigest::Feed(const uint8_t* data, size_t size) {
     while (size > 0) {
         // Skip past ranges that end before the current position.

@@ -1,8 +1,8 @@
-// The package's seal: after linking, the build writes into a reserved slot of the executable a
-// SHA-256 digest of the whole file, computed without the slot itself and without the bytes that
-// code signing changes (the PE CheckSum field, the certificate-table entry of the data directory
-// and the certificate table). A signed package therefore keeps its seal, while any other
-// changed, added or removed byte breaks it. Pure: no Windows calls.
+// The package's seal: after linking, the build writes into a reserved slot of the executable an
+// XXH3-128 digest of the whole file (see integrity/seal_hash.h), computed without the slot itself
+// and without the bytes that code signing changes (the PE CheckSum field, the certificate-table
+// entry of the data directory and the certificate table). A signed package therefore keeps its
+// seal, while any other changed, added or removed byte breaks it. Pure: no Windows calls.
 #pragma once
 
 #include <cstddef>
@@ -11,22 +11,24 @@
 #include <string_view>
 #include <vector>
 
-#include "integrity/sha256.h"
+#include "integrity/seal_hash.h"
 
 namespace telvo {
 
-// The reserved slot, in a section of its own. The marker tells the slot from other bytes; the
-// seal counts only once the build has set Sealed.
+// The reserved slot, in a section of its own. The marker tells the slot from other bytes and
+// names the digest: a slot of an older layout (a SHA-256 seal had the marker "TelvoUpdateSeal")
+// reads as no seal instead of being judged with the wrong digest. The seal counts only once the
+// build has set Sealed.
 struct TSealSlot {
     char Marker[16];
-    uint8_t Digest[32];
+    uint8_t Digest[16];
     uint32_t Sealed;
     uint32_t Reserved;
 };
-static_assert(sizeof(TSealSlot) == 56);
+static_assert(sizeof(TSealSlot) == 40);
 
 constexpr char kSealSectionName[] = ".seal";
-constexpr std::string_view kSealMarker{"TelvoUpdateSeal", 16};  // with its terminating NUL
+constexpr std::string_view kSealMarker{"TelvoSealXXH128", 16};  // with its terminating NUL
 constexpr uint32_t kSealedMark = 0x5E41ED01;
 
 struct TByteRange {
@@ -51,13 +53,13 @@ std::optional<TSealLayout> FindSealLayout(const uint8_t* head, size_t headSize, 
 // out.
 class TSealDigest {
   public:
-    explicit TSealDigest(const TSealLayout& layout, bool allowShaExtensions = true);
+    explicit TSealDigest(const TSealLayout& layout) : Layout(layout) {}
     void Feed(const uint8_t* data, size_t size);
-    TDigest Finish() { return Hash.Finish(); }
+    TDigest Finish() const { return Hash.Finish(); }
 
   private:
     const TSealLayout& Layout;
-    TSha256 Hash;
+    TSealHash Hash;
     uint64_t Position = 0;
     size_t NextRange = 0;
 };
