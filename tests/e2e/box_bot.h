@@ -7,17 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "e2e/box_window.h"
+
 namespace telvo::e2e {
-
-enum class TButton { Ok, Yes, No, Cancel };
-
-struct TSeenBox {
-    std::string Caption;
-    std::string Text;
-    std::vector<TButton> Buttons;
-    std::string Icon;  // "shown" or "none"
-    TButton Pressed = TButton::Ok;
-};
 
 struct TBotRun {
     int ExitCode = -1;  // -1 when the program could not be started or did not end in time
@@ -28,7 +20,5 @@ struct TBotRun {
 // OK, once the list has run out) and waits for the program to end, at most `timeoutMs`.
 TBotRun RunAnsweringBoxes(const std::string& commandLine, const std::vector<TButton>& answers,
                           uint32_t timeoutMs = 60000);
-
-std::string ButtonsText(const std::vector<TButton>& buttons);
 
 }  // namespace telvo::e2e
