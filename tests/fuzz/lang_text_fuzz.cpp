@@ -58,6 +58,37 @@ std::string Hex(uint32_t value) {
     return text;
 }
 
+std::string WithoutLeadingZeros(std::string digits) {
+    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
+    return digits;
+}
+
+// The digits of an integer found are its value's own digits, leading zeros aside: those of the
+// magnitude for decimal text, those of the 32-bit pattern (negated after a "-") for hexadecimal.
+void CheckDigits(std::string_view text, int32_t value) {
+    text.remove_prefix(text.find_first_not_of(' '));
+    const bool negative = text.starts_with('-');
+    if (text.starts_with('-') || text.starts_with('+'))
+        text.remove_prefix(1);
+    bool hexadecimal = false;
+    for (const std::string_view prefix : {"0x", "0X", "$", "x", "X"}) {
+        if (text.starts_with(prefix)) {
+            text.remove_prefix(prefix.size());
+            hexadecimal = true;
+            break;
+        }
+    }
+    std::string digits(text);
+    for (char& c : digits)
+        if (c >= 'a' && c <= 'f')
+            c = static_cast<char>(c - 'a' + 'A');
+    const std::string expected =
+        hexadecimal
+            ? Hex(negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value))
+            : std::to_string(negative ? -int64_t{value} : int64_t{value});
+    FUZZ_CHECK(WithoutLeadingZeros(digits) == WithoutLeadingZeros(expected));
+}
+
 // An integer found is read back from its decimal and hexadecimal forms; leading blanks never
 // matter and nothing may follow the digits.
 void CheckInteger(std::string_view text) {
@@ -66,6 +97,7 @@ void CheckInteger(std::string_view text) {
     FUZZ_CHECK(!ParseLangInteger(std::string(text) + "x"));
     if (!value)
         return;
+    CheckDigits(text, *value);
     FUZZ_CHECK(ParseLangInteger(std::to_string(*value)) == value);
     FUZZ_CHECK(ParseLangInteger("$" + Hex(static_cast<uint32_t>(*value))) == value);
 }
