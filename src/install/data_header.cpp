@@ -21,14 +21,18 @@ std::string Printable(std::string_view bytes) {
     return text;
 }
 
+// Decided on the version itself: adding the bias first overflows near the ends of the range.
+bool FitsVersionByte(int32_t version) {
+    return version >= -kDataVersionBias && version <= 0xFF - kDataVersionBias;
+}
+
 }  // namespace
 
 std::string ExpectedDataHeader(std::string_view baseName, int32_t version) {
-    const int32_t byte = version + kDataVersionBias;
-    if (baseName.size() != kDataMagicSize || byte < 0 || byte > 0xFF)
+    if (baseName.size() != kDataMagicSize || !FitsVersionByte(version))
         return {};
     std::string header(baseName);
-    header += static_cast<char>(byte);
+    header += static_cast<char>(version + kDataVersionBias);
     return header;
 }
 
@@ -37,8 +41,7 @@ std::string DataHeaderMismatch(std::string_view fileStart, std::string_view base
     if (baseName.size() != kDataMagicSize)
         return "the base name \"" + Printable(baseName) +
                "\" cannot be the header's magic, which is exactly four bytes";
-    const int32_t byte = version + kDataVersionBias;
-    if (byte < 0 || byte > 0xFF)
+    if (!FitsVersionByte(version))
         return "the version " + std::to_string(version) +
                " cannot be stored in the header's version byte (it must lie in -32..223)";
     if (fileStart.size() < kDataHeaderSize)

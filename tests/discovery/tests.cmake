@@ -1,5 +1,4 @@
 list(APPEND TELVO_TEST_SOURCES
-  discovery/path_rules_test.cpp
   discovery/install_location_test.cpp
 )
 list(APPEND TELVO_TEST_SUPPORT_SOURCES support/saved_registry_value.cpp)

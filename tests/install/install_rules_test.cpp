@@ -21,6 +21,12 @@ TEST(DataHeaderTest, VersionByteIsTheVersionPlus32) {
     EXPECT_EQ(ExpectedDataHeader("vost", -32), std::string("vost\0", 5));
     EXPECT_EQ(ExpectedDataHeader("vost", 224), "");
     EXPECT_EQ(ExpectedDataHeader("vos", 46), "");
+    // Versions near the ends of the 32-bit range are refused, not wrapped into a byte.
+    EXPECT_EQ(ExpectedDataHeader("vost", INT32_MAX - 6), "");
+    EXPECT_EQ(ExpectedDataHeader("vost", INT32_MIN), "");
+    EXPECT_EQ(DataHeaderMismatch("vost\x4E", "vost", INT32_MAX),
+              "the version 2147483647 cannot be stored in the header's version byte (it must lie "
+              "in -32..223)");
 }
 
 // The build's check accepts exactly the header the package's identity demands and names what

@@ -1,6 +1,5 @@
 # Tests of src/install.
 list(APPEND TELVO_TEST_SOURCES
-  install/install_rules_test.cpp
   install/folder_size_test.cpp
   install/data_file_writer_test.cpp
 )

@@ -13,6 +13,7 @@
 #include "startup/win_handles.h"
 #include "support/processes.h"
 #include "integrity/self_check.h"
+#include "integrity/synthetic_image.h"
 
 #define XXH_STATIC_LINKING_ONLY
 #define XXH_INLINE_ALL
@@ -42,70 +43,11 @@ TEST(SealHashTest, KnownValues) {
     EXPECT_EQ(Hex(abc.Finish()), "06b05ab6733a618578af5f94892f3950");
 }
 
-// A minimal PE32 header with a ".seal" section and a certificate table, in `size` bytes of
-// noise.
-std::vector<uint8_t> SyntheticImage(uint32_t certOffset, uint32_t certSize, size_t size = 8192) {
-    std::vector<uint8_t> image(size);
-    std::mt19937 random(46);
-    for (uint8_t& b : image) b = static_cast<uint8_t>(random());
-    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&image[at], &v, 4); };
-    auto put16 = [&](size_t at, uint16_t v) { std::memcpy(&image[at], &v, 2); };
-    image[0] = 'M';
-    image[1] = 'Z';
-    put32(0x3C, 0x80);
-    std::memcpy(&image[0x80], "PE\0\0", 4);
-    put16(0x84 + 2, 1);     // one section
-    put16(0x84 + 16, 224);  // optional header size
-    const size_t optional = 0x84 + 20;
-    put16(optional, 0x10B);
-    put32(optional + 92, 16);
-    put32(optional + 96 + 32, certOffset);
-    put32(optional + 96 + 36, certSize);
-    const size_t section = optional + 224;
-    std::memcpy(&image[section], ".seal\0\0\0", 8);
-    put32(section + 16, 512);   // raw size
-    put32(section + 20, 4096);  // raw offset
-    return image;
-}
-
-TEST(SealLayoutTest, LeavesOutChecksumCertificateEntryTableAndSlot) {
-    const std::vector<uint8_t> image = SyntheticImage(6000, 100);
-    const auto layout = FindSealLayout(image.data(), image.size(), image.size());
-    ASSERT_TRUE(layout);
-    EXPECT_EQ(layout->SlotOffset, 4096u);
-    const size_t optional = 0x84 + 20;
-    ASSERT_EQ(layout->Excluded.size(), 4u);
-    EXPECT_EQ(layout->Excluded[0].Offset, optional + 64);
-    EXPECT_EQ(layout->Excluded[1].Offset, optional + 128);
-    EXPECT_EQ(layout->Excluded[1].Size, 8u);
-    EXPECT_EQ(layout->Excluded[2].Offset, 4096u);
-    EXPECT_EQ(layout->Excluded[2].Size, sizeof(TSealSlot));
-    EXPECT_EQ(layout->Excluded[3].Offset, 6000u);
-    EXPECT_EQ(layout->Excluded[3].Size, 100u);
-}
-
-TEST(SealLayoutTest, RejectsWhatIsNotASealedImage) {
-    std::vector<uint8_t> image = SyntheticImage(0, 0);
-    image[0] = 'X';
-    EXPECT_FALSE(FindSealLayout(image.data(), image.size(), image.size()));
-    image = SyntheticImage(0, 0);
-    image[0x84 + 20 + 224] = 'x';  // section renamed
-    EXPECT_FALSE(FindSealLayout(image.data(), image.size(), image.size()));
-    // A truncated file that ends before the slot.
-    image = SyntheticImage(0, 0);
-    EXPECT_FALSE(FindSealLayout(image.data(), 4096, 4096));
-    // A certificate table said to reach past the end is clipped, not trusted.
-    image = SyntheticImage(8000, 100000);
-    const auto layout = FindSealLayout(image.data(), image.size(), image.size());
-    ASSERT_TRUE(layout);
-    EXPECT_EQ(layout->Excluded.back().Offset + layout->Excluded.back().Size, image.size());
-}
-
 // The digest fed in any pieces, the excluded ranges skipped as it goes, equals one call of the
 // library over the bytes the seal covers. The image is large enough for XXH3's long-input path,
 // and the certificate table trails it, as in a signed file.
 TEST(SealDigestTest, StreamedPiecesEqualOneCallOverTheCoveredBytes) {
-    const std::vector<uint8_t> image = SyntheticImage(70000, 1000, 71000);
+    const std::vector<uint8_t> image = test::SyntheticImage(70000, 1000, 71000);
     const auto layout = FindSealLayout(image.data(), image.size(), image.size());
     ASSERT_TRUE(layout);
     ASSERT_EQ(layout->Excluded.size(), 4u);

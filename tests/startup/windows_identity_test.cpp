@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "startup/identify_windows.h"
-
 namespace telvo {
 namespace {
 
@@ -84,15 +82,6 @@ TEST(WindowsIdentityTest, UnknownVersionOrPlatformIsNever64Bit) {
     EXPECT_FALSE(Decide(w95));
     w95.ServicePack = "64";
     EXPECT_TRUE(Decide(w95));
-}
-
-// A 64-bit prefix reports version 6.1 of the NT family on architecture 9 to a 32-bit program.
-TEST(IdentifyWindowsTest, SixtyFourBitPrefixIs64Bit) {
-    EXPECT_TRUE(IdentifyWindows());
-}
-
-TEST(IdentifyWindowsWin32PrefixTest, ThirtyTwoBitPrefixIsNot64Bit) {
-    EXPECT_FALSE(IdentifyWindows());
 }
 
 }  // namespace

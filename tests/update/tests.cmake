@@ -1,7 +1,6 @@
 # Tests of the update driver, and the stand-in application with its installation layout.
 list(APPEND TELVO_TEST_SOURCES
   update/application_control_test.cpp
-  update/flow_rules_test.cpp
 )
 list(APPEND TELVO_TEST_SUPPORT_SOURCES support/standin.cpp)
 

@@ -1,0 +1,54 @@
+// The install folder as the package reads it from an uninstall entry's "UninstallString": the
+// entry may sit in a registry hive the user can write. Each input is one value.
+#include <cstdint>
+#include <string>
+
+#include "discovery/path_rules.h"
+#include "fuzz_check.h"
+
+namespace telvo {
+namespace {
+
+constexpr std::string_view kWowNode = "WOW6432Node\\";
+
+// The folder is a leading part of the named path (inside the quotes when the value begins with
+// one), ends in a backslash and is shorter than that path: it never names the whole value.
+void CheckFolder(std::string_view value) {
+    const std::string folder = UninstallFolderPart(value);
+    if (folder.empty())
+        return;
+    std::string_view path = value;
+    if (path.starts_with('"'))
+        path = path.substr(1, path.find('"', 1) - 1);
+    FUZZ_CHECK(path.starts_with(folder));
+    FUZZ_CHECK(folder.size() < path.size());
+    FUZZ_CHECK(folder.back() == '\\');
+    FUZZ_CHECK(folder.find('"') == folder.npos || !value.starts_with('"'));
+    std::string again = folder;
+    AddTrailingBackslash(again);
+    FUZZ_CHECK(again == folder);
+    // A file inside the folder gives the folder back.
+    FUZZ_CHECK(UninstallFolderPart(folder + "unins000.exe") == folder);
+    FUZZ_CHECK(UninstallFolderPart("\"" + folder + "unins000.exe\" /S") == folder ||
+               folder.find('"') != folder.npos);
+}
+
+// The 32-bit view's twin holds the key path with one node put in after its first backslash.
+void CheckWowPath(std::string_view keyPath) {
+    const std::string twin = Wow6432KeyPath(keyPath);
+    FUZZ_CHECK(twin.size() == keyPath.size() + kWowNode.size());
+    const size_t split = keyPath.find('\\');
+    const size_t at = split == keyPath.npos ? 0 : split + 1;
+    FUZZ_CHECK(std::string_view(twin).substr(at, kWowNode.size()) == kWowNode);
+    FUZZ_CHECK(twin.substr(0, at) + twin.substr(at + kWowNode.size()) == keyPath);
+}
+
+}  // namespace
+}  // namespace telvo
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view value = telvo::fuzz::AsText(data, size);
+    telvo::CheckFolder(value);
+    telvo::CheckWowPath(value);
+    return 0;
+}
