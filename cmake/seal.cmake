@@ -10,9 +10,8 @@ if(NOT EXISTS ${TELVO_XXHASH_HEADER})
 endif()
 set(TELVO_XXHASH_INCLUDE_DIR ${CMAKE_BINARY_DIR}/generated/xxhash)
 configure_file(${TELVO_XXHASH_HEADER} ${TELVO_XXHASH_INCLUDE_DIR}/xxhash.h COPYONLY)
-# SSE2 for XXH3's vector code, in this one file only (its opening comment says why).
 set_source_files_properties(src/integrity/seal_hash.cpp PROPERTIES
-  INCLUDE_DIRECTORIES ${TELVO_XXHASH_INCLUDE_DIR} COMPILE_OPTIONS -msse2)
+  INCLUDE_DIRECTORIES ${TELVO_XXHASH_INCLUDE_DIR})
 
 set(TELVO_SEAL_TOOL ${CMAKE_CURRENT_BINARY_DIR}/host/telvo_seal)
 set(seal_sources tools/seal_tool.cpp src/integrity/seal.cpp src/integrity/seal_hash.cpp)

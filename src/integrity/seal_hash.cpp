@@ -1,14 +1,11 @@
 // The only file of the package that includes xxHash. It is used header-only, so the package
 // links and imports nothing new.
 //
-// XXH3 picks its vector code when it is compiled (XXH_VECTOR). The build compiles this file, and
-// only this file, with -msse2 (cmake/seal.cmake): the SSE2 code hashes about three times as fast
-// as the scalar code in a 32-bit process (20 against 6 GB/s), which shortens the whole check of
-// the package from the page cache by about 40%. Every x86 processor since the Pentium 4 and the
-// Athlon 64 has SSE2, and Windows 8 and later require it; only Windows 7 on an older processor
-// (a Pentium III, an Athlon XP) would fault here. Because the flag applies to the whole file, it
-// must not instantiate templates that other files instantiate too: the linker keeps one copy of
-// each, and the SSE2 copy could end up in code that runs elsewhere.
+// XXH3 picks its vector code when it is compiled (XXH_VECTOR). The package is built for any
+// i686 processor, so this is XXH3's scalar code: about 6 GB/s in a 32-bit process, some 20 ms for
+// the whole package from the page cache, and it runs beside the write. SSE2 would hash about
+// three times as fast, but Windows 7 still runs on processors without it (a Pentium III, an
+// Athlon XP), where the check would end in an illegal-instruction fault instead of a verdict.
 #include "integrity/seal_hash.h"
 
 #include <cstring>
