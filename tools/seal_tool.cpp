@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
     using namespace telvo;
     if (argc != 3)
         return Fail("usage: telvo_seal seal|check FILE");
-    const std::string mode = argv[1], path = argv[2];
+    const std::string mode = argv[1];
+    const std::string path = argv[2];
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return Fail("cannot read " + path);

@@ -14,7 +14,10 @@ namespace {
 // The registry object is shared by the whole process: each step closes its key on every way
 // out, errors included, so that the next step starts with none open.
 struct TOpenKeyScope {
+    TOpenKeyScope() = default;
     ~TOpenKeyScope() { StartupState.Registry->CloseKey(); }
+    TOpenKeyScope(const TOpenKeyScope&) = delete;
+    TOpenKeyScope& operator=(const TOpenKeyScope&) = delete;
 };
 
 TRegistry& Registry() {

@@ -63,7 +63,7 @@ class TWriterLock {
     }
     TWriterLock(const TWriterLock&) = delete;
     TWriterLock& operator=(const TWriterLock&) = delete;
-    bool held() const { return Held; }
+    bool IsHeld() const { return Held; }
 
   private:
     TMutexHandle Mutex;
@@ -145,7 +145,7 @@ TWriteResult PutCarriedFile(const std::string& name, const std::string& type,
         return TWriteResult::Failed;
 
     const TWriterLock lock;
-    if (!lock.held())
+    if (!lock.IsHeld())
         return TWriteResult::Failed;
     RemoveLeftovers(targetPath);
     std::string temporaryPath;

@@ -28,7 +28,7 @@ struct TSealSlot {
 static_assert(sizeof(TSealSlot) == 40);
 
 constexpr char kSealSectionName[] = ".seal";
-constexpr std::string_view kSealMarker{"TelvoSealXXH128", 16};  // with its terminating NUL
+constexpr std::string_view kSealMarker{"TelvoSealXXH128\0", 16};  // with its terminating NUL
 constexpr uint32_t kSealedMark = 0x5E41ED01;
 
 struct TByteRange {
@@ -42,7 +42,7 @@ struct TSealLayout {
 };
 
 // How many bytes from the start of the file FindSealLayout may need.
-constexpr size_t kSealHeaderBytes = 64 * 1024;
+constexpr size_t kSealHeaderBytes = size_t{64} * 1024;
 
 // Reads the PE headers at the start of a file of `fileSize` bytes and finds the slot and the
 // ranges the digest leaves out. nullopt when the headers are not those of a PE32 image with a

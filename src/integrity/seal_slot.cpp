@@ -4,4 +4,5 @@
 #include "integrity/seal.h"
 
 extern "C" __attribute__((section(".seal"), used))
+// NOLINTNEXTLINE(readability-identifier-naming): a C symbol, named like the entry TelvoStartup.
 const telvo::TSealSlot TelvoSealSlot = {"TelvoSealXXH128", {}, 0, 0};

@@ -25,7 +25,8 @@ bool ListsBefore(const std::string& a, const std::string& b) {
 }  // namespace
 
 TLangList MakeLangList(std::vector<std::string> listed) {
-    std::erase_if(listed, [](const std::string& name) { return name.find('!') != name.npos; });
+    std::erase_if(listed,
+                  [](const std::string& name) { return name.find('!') != std::string::npos; });
     std::sort(listed.begin(), listed.end(), ListsBefore);
     TLangList list;
     list.Files = std::move(listed);

@@ -46,12 +46,12 @@ std::vector<std::string> SplitLangLines(std::string_view text) {
     text = text.substr(0, text.find(kEndOfText));
     std::vector<std::string> lines;
     std::string line;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n') {
+    for (char c : text) {
+        if (c == '\n') {
             lines.push_back(std::move(line));
             line.clear();
-        } else if (text[i] != '\r') {
-            line += text[i];
+        } else if (c != '\r') {
+            line += c;
         }
     }
     if (!line.empty())

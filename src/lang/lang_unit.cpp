@@ -30,7 +30,7 @@ std::vector<std::string> ListLangFolder() {
     if (!find)
         return names;
     do {
-        names.push_back(entry.cFileName);
+        names.emplace_back(entry.cFileName);
     } while (FindNextFileA(find.get(), &entry));
     return names;
 }

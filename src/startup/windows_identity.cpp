@@ -1,13 +1,12 @@
 #include "startup/windows_identity.h"
 
+#include <algorithm>
+
 namespace telvo {
 namespace {
 
 bool HoldsMoreThanBlanks(const std::string& text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) > ' ')
-            return true;
-    return false;
+    return std::ranges::any_of(text, [](char c) { return static_cast<unsigned char>(c) > ' '; });
 }
 
 }  // namespace

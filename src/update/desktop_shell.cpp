@@ -68,7 +68,8 @@ bool FindDesktopFolderView(TComPtr<IShellFolderViewDual>& folderView) {
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                                 windows.put())))
         return false;
-    TVariant location, root;
+    TVariant location;
+    TVariant root;
     long window = 0;
     TComPtr<IDispatch> desktop;
     // S_FALSE means no desktop window: only S_OK with a dispatch goes on.
@@ -103,7 +104,11 @@ bool ShellExecuteAsDesktopUser(const std::string& file, const std::string& folde
     if (FAILED(folderView->get_Application(reinterpret_cast<IDispatch**>(application.put()))) ||
         !application || FAILED(application->QueryInterface(IID_IShellDispatch2, shell.put())))
         return false;
-    TVariant path(Widen(file)), arguments, directory(Widen(folder)), operation(L"open"), show;
+    TVariant path(Widen(file));
+    TVariant arguments;
+    TVariant directory(Widen(folder));
+    TVariant operation(L"open");
+    TVariant show;
     show.get().vt = VT_I4;
     show.get().lVal = SW_SHOWNORMAL;
     return path.Holds() && directory.Holds() && operation.Holds() &&

@@ -24,6 +24,8 @@ struct TModulesScope {
         telvo::DoneLangUnit();
         telvo::DoneStartupState();
     }
+    TModulesScope(const TModulesScope&) = delete;
+    TModulesScope& operator=(const TModulesScope&) = delete;
 };
 
 }  // namespace

@@ -40,7 +40,10 @@ namespace {
 
 // Closes Registry's open key however the scope is left, also by an error.
 struct TKeyScope {
+    TKeyScope() = default;
     ~TKeyScope() { StartupState.Registry->CloseKey(); }
+    TKeyScope(const TKeyScope&) = delete;
+    TKeyScope& operator=(const TKeyScope&) = delete;
 };
 
 // The flow's own values, set as the run goes.
@@ -112,7 +115,8 @@ bool ReadInstalledVersion(const std::string& path, int32_t& version) {
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) {
             char header[5] = {};
-            DWORD got = 0, total = 0;
+            DWORD got = 0;
+            DWORD total = 0;
             while (total < sizeof header &&
                    ReadFile(file.get(), header + total, sizeof header - total, &got, nullptr) &&
                    got > 0)
