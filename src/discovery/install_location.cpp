@@ -1,7 +1,6 @@
 #include "discovery/install_location.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include "discovery/path_rules.h"
 #include "discovery/registry_layout.h"
@@ -62,11 +61,27 @@ std::string UninstallEntryFolder(const std::string& entryKey) {
     return UninstallFolderPart(Registry().ReadString(kUninstallStringValue));
 }
 
+// Whether the process's token counts the user as a member of the local Administrators group:
+// what IsUserAnAdmin answers (its documentation names it a wrapper of CheckTokenMembership and
+// recommends the call itself), without loading SHELL32 and with it USER32 into a silent run
+// that needs neither. Under User Account Control only an elevated token counts.
+bool CurrentUserIsAdministrator() {
+    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators))
+        return false;
+    BOOL member = FALSE;
+    const bool checked = CheckTokenMembership(nullptr, administrators, &member) != FALSE;
+    FreeSid(administrators);
+    return checked && member != FALSE;
+}
+
 }  // namespace
 
 bool DiscoverInstallLocation() {
     const std::string base = ProgramFilesBase();
-    StartupState.IsAdmin = IsUserAnAdmin();
+    StartupState.IsAdmin = CurrentUserIsAdministrator();
     if (!UserShellFoldersReadable())
         return false;
 

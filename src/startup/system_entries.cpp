@@ -8,8 +8,9 @@
 // package's shape check (scripts/check-package) refuses the build. The number after "@" is the
 // size of the arguments in bytes; a wrong one leaves the slot unused and is caught the same way.
 #include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include "startup/safe_loading.h"
 
@@ -52,12 +53,14 @@ TELVO_SYSTEM_ENTRY(kUser32, FindWindowA, 8)
 TELVO_SYSTEM_ENTRY(kUser32, MessageBoxA, 16)
 TELVO_SYSTEM_ENTRY(kUser32, MessageBoxExA, 20)
 TELVO_SYSTEM_ENTRY(kUser32, PostMessageA, 16)
+TELVO_SYSTEM_ENTRY(kAdvapi32, AllocateAndInitializeSid, 44)
+TELVO_SYSTEM_ENTRY(kAdvapi32, CheckTokenMembership, 12)
+TELVO_SYSTEM_ENTRY(kAdvapi32, FreeSid, 4)
 TELVO_SYSTEM_ENTRY(kAdvapi32, RegCloseKey, 4)
 TELVO_SYSTEM_ENTRY(kAdvapi32, RegCreateKeyExA, 36)
 TELVO_SYSTEM_ENTRY(kAdvapi32, RegOpenKeyExA, 20)
 TELVO_SYSTEM_ENTRY(kAdvapi32, RegQueryValueExA, 24)
 TELVO_SYSTEM_ENTRY(kAdvapi32, RegSetValueExA, 24)
-TELVO_SYSTEM_ENTRY(kShell32, IsUserAnAdmin, 0)
 TELVO_SYSTEM_ENTRY(kShell32, ShellExecuteA, 24)
 TELVO_SYSTEM_ENTRY(kOle32, CoInitializeEx, 8)
 TELVO_SYSTEM_ENTRY(kOle32, CoUninitialize, 0)
