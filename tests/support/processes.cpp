@@ -19,14 +19,21 @@ std::string TestBinFolder() {
 
 namespace {
 
+// CTest names the trees in the environment and Wine reaches them through drive Z:. In the test
+// kit nothing names them and there is no Z:, but the kit lays out what the tests read as both
+// trees do, one folder above the test programs.
 std::string TreePath(const char* variable, const std::string& relative) {
     char unixPath[MAX_PATH] = {};
-    GetEnvironmentVariableA(variable, unixPath, MAX_PATH);
-    std::string path = std::string("Z:") + unixPath + "/" + relative;
+    const DWORD length = GetEnvironmentVariableA(variable, unixPath, MAX_PATH);
+    std::string path = length > 0 && length < MAX_PATH
+                           ? std::string("Z:") + unixPath + "/" + relative
+                           : TestBinFolder() + "../" + relative;
     for (char& c : path)
         if (c == '/')
             c = '\\';
-    return path;
+    char full[MAX_PATH] = {};
+    const DWORD fullLength = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return fullLength > 0 && fullLength < MAX_PATH ? std::string(full, fullLength) : path;
 }
 
 }  // namespace

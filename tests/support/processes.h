@@ -12,7 +12,8 @@ namespace telvo::test {
 std::string TestBinFolder();
 
 // The Windows path (through drive Z:) of a file of the source tree, given relative to its top
-// with forward slashes; CTest passes the tree's place in TELVO_SOURCE_DIR.
+// with forward slashes; CTest passes the tree's place in TELVO_SOURCE_DIR. Without it (the test
+// kit on Windows) the file is looked for relative to the folder above TestBinFolder().
 std::string SourceTreePath(const std::string& relative);
 
 // The same for a file of the build tree (TELVO_BUILD_DIR).
