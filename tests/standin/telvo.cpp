@@ -9,8 +9,8 @@
 // For tests, through the environment (the package passes its own on when it starts the
 // application, and starts it without arguments):
 //   TELVO_STANDIN_LINGER_MS  keep the data file open this long after WM_QUIT (a slow shutdown)
-//   TELVO_STANDIN_RECORD     append the current directory, the command line and the name of
-//                            the parent process to this file
+//   TELVO_STANDIN_RECORD     append the current directory, the command line, the name of the
+//                            parent process and whether it runs elevated to this file
 // The same record always goes to "starts.txt" in its own folder too: a program started through
 // the desktop shell gets the shell's environment, not the package's.
 //   TELVO_STANDIN_TITLE      the window title (default "Telvo")
@@ -60,6 +60,20 @@ std::string ParentName() {
     return "";
 }
 
+// 1 when this process runs with an elevated token, 0 when not, -1 when that cannot be told: the
+// package must start the application with the desktop user's rights, not its own.
+int Elevated() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return -1;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const BOOL known =
+        GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+    CloseHandle(token);
+    return known ? (elevation.TokenIsElevated ? 1 : 0) : -1;
+}
+
 void RecordStart(const std::string& record) {
     char directory[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, directory);
@@ -68,8 +82,8 @@ void RecordStart(const std::string& record) {
         if (path.empty())
             continue;
         if (FILE* f = std::fopen(path.c_str(), "ab")) {
-            std::fprintf(f, "cwd=%s\ncmdline=%s\nparent=%s\n", directory, GetCommandLineA(),
-                         parent.c_str());
+            std::fprintf(f, "cwd=%s\ncmdline=%s\nparent=%s\nelevated=%d\n", directory,
+                         GetCommandLineA(), parent.c_str(), Elevated());
             std::fclose(f);
         }
     }
