@@ -1,6 +1,7 @@
 # Tests of the update driver, and the stand-in application with its installation layout.
 list(APPEND TELVO_TEST_SOURCES
   update/application_control_test.cpp
+  update/unelevated_start_test.cpp
 )
 list(APPEND TELVO_TEST_SUPPORT_SOURCES support/standin.cpp)
 
