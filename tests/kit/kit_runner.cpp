@@ -1,0 +1,349 @@
+// The test kit's runner (telvo_kit.exe), started by run-tests.cmd on a real Windows or under
+// Wine. A real machine is not a throwaway prefix: the runner refuses to start where Telvo is
+// installed, keeps what the tests change (the uninstall entry, HKCU\Software\Tamrel, system
+// values some tests bend for a moment, folders they make) and puts all of it back when the
+// programs have ended, however they ended. What it saved lives in the registry until then, so
+// a run cut short (a reboot, a closed window) is mended by the next start of the kit.
+//
+// It runs each test program with the cases written for this machine, each with a time limit,
+// writes GoogleTest's XML into "results" beside run-tests.cmd, and ends with the line
+// "N passed, M failed, K skipped" (test cases), exit code 0 only when nothing failed.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "kit/result_count.h"
+#include "support/installation.h"
+
+namespace {
+
+using telvo::kit::TResultCount;
+
+constexpr char kBackupKey[] = "Software\\TelvoTestKitBackup";
+constexpr char kTamrelKey[] = "Software\\Tamrel";
+constexpr DWORD kProgramTimeLimitMs = 40 * 60 * 1000;
+
+// A registry value some tests change and restore themselves; a test cut short would leave it
+// changed, so the runner keeps its own copy.
+struct TKeptValue {
+    HKEY Root;
+    REGSAM View;
+    const char* Key;
+    const char* Name;
+};
+
+const std::vector<TKeptValue>& KeptValues() {
+    static const std::vector<TKeptValue> values = {
+        {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, "Software\\Microsoft\\Windows\\CurrentVersion",
+         "ProgramFilesDir"},
+        {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, "Software\\Microsoft\\Windows\\CurrentVersion",
+         "ProgramFilesDir"},
+        {HKEY_LOCAL_MACHINE, 0, "Software\\Microsoft\\Windows NT\\CurrentVersion", "ProductName"},
+        {HKEY_CURRENT_USER, 0,
+         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Desktop"},
+        {HKEY_CURRENT_USER, 0,
+         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Startup"},
+    };
+    return values;
+}
+
+// Keys only the tests make: removed when the run ends.
+struct TTestKey {
+    HKEY Root;
+    REGSAM View;
+    const char* Key;
+};
+
+const std::vector<TTestKey>& TestKeys() {
+    static const std::vector<TTestKey> keys = {
+        {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, telvo::test::kUninstallKey},
+        {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, telvo::test::kUninstallKey},
+        {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, "Software\\TelvoTests"},
+        {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, "Software\\TelvoTests"},
+        {HKEY_CURRENT_USER, 0, "Software\\TelvoTests"},
+    };
+    return keys;
+}
+
+void Say(const std::string& text) {
+    std::printf("run-tests: %s\n", text.c_str());
+    std::fflush(stdout);
+}
+
+std::string OwnFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path);
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+bool KeyExists(HKEY root, const std::string& key, REGSAM view) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | view, &handle) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+void DeleteTree(HKEY root, const std::string& key, REGSAM view) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS | view, &handle) != ERROR_SUCCESS)
+        return;
+    RegDeleteTreeA(handle, nullptr);
+    RegCloseKey(handle);
+    RegDeleteKeyExA(root, key.c_str(), view, 0);
+}
+
+bool CopyTree(HKEY fromRoot, const std::string& from, HKEY toRoot, const std::string& to) {
+    HKEY source = nullptr, target = nullptr;
+    if (RegOpenKeyExA(fromRoot, from.c_str(), 0, KEY_READ, &source) != ERROR_SUCCESS)
+        return false;
+    bool copied = false;
+    if (RegCreateKeyExA(toRoot, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
+                        nullptr) == ERROR_SUCCESS) {
+        copied = RegCopyTreeA(source, nullptr, target) == ERROR_SUCCESS;
+        RegCloseKey(target);
+    }
+    RegCloseKey(source);
+    return copied;
+}
+
+// Saves what the tests change into the backup key. Each kept value is stored under its index,
+// with its type, or not at all when it was absent.
+bool SaveState() {
+    HKEY backup = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kBackupKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &backup, nullptr) != ERROR_SUCCESS)
+        return false;
+    bool saved = true;
+    const std::vector<TKeptValue>& values = KeptValues();
+    for (size_t i = 0; i < values.size(); ++i) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(values[i].Root, values[i].Key, 0, KEY_READ | values[i].View, &key) !=
+            ERROR_SUCCESS)
+            continue;
+        DWORD type = 0, size = 0;
+        if (RegQueryValueExA(key, values[i].Name, nullptr, &type, nullptr, &size) ==
+            ERROR_SUCCESS) {
+            std::string bytes(size, '\0');
+            RegQueryValueExA(key, values[i].Name, nullptr, &type,
+                             reinterpret_cast<BYTE*>(bytes.data()), &size);
+            saved = saved && RegSetValueExA(backup, std::to_string(i).c_str(), 0, type,
+                                            reinterpret_cast<const BYTE*>(bytes.data()),
+                                            size) == ERROR_SUCCESS;
+        }
+        RegCloseKey(key);
+    }
+    const DWORD hadTamrel = KeyExists(HKEY_CURRENT_USER, kTamrelKey, 0) ? 1 : 0;
+    if (hadTamrel)
+        saved = saved && CopyTree(HKEY_CURRENT_USER, kTamrelKey, HKEY_CURRENT_USER,
+                                  std::string(kBackupKey) + "\\Tamrel");
+    // Written last: a backup without it was cut short while saving and holds nothing to restore.
+    saved = saved && RegSetValueExA(backup, "HadTamrel", 0, REG_DWORD,
+                                    reinterpret_cast<const BYTE*>(&hadTamrel),
+                                    sizeof hadTamrel) == ERROR_SUCCESS;
+    RegCloseKey(backup);
+    return saved;
+}
+
+// Puts back what SaveState kept, removes what only the tests make, and drops the backup.
+void RestoreState() {
+    HKEY backup = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kBackupKey, 0, KEY_READ, &backup) != ERROR_SUCCESS)
+        return;
+    DWORD hadTamrel = 0, size = sizeof hadTamrel;
+    const bool complete =
+        RegQueryValueExA(backup, "HadTamrel", nullptr, nullptr, reinterpret_cast<BYTE*>(&hadTamrel),
+                         &size) == ERROR_SUCCESS;
+    if (complete) {
+        const std::vector<TKeptValue>& values = KeptValues();
+        for (size_t i = 0; i < values.size(); ++i) {
+            HKEY key = nullptr;
+            if (RegOpenKeyExA(values[i].Root, values[i].Key, 0, KEY_ALL_ACCESS | values[i].View,
+                              &key) != ERROR_SUCCESS)
+                continue;
+            DWORD type = 0, length = 0;
+            const std::string name = std::to_string(i);
+            if (RegQueryValueExA(backup, name.c_str(), nullptr, &type, nullptr, &length) ==
+                ERROR_SUCCESS) {
+                std::string bytes(length, '\0');
+                RegQueryValueExA(backup, name.c_str(), nullptr, &type,
+                                 reinterpret_cast<BYTE*>(bytes.data()), &length);
+                RegSetValueExA(key, values[i].Name, 0, type,
+                               reinterpret_cast<const BYTE*>(bytes.data()), length);
+            } else {
+                RegDeleteValueA(key, values[i].Name);
+            }
+            RegCloseKey(key);
+        }
+        DeleteTree(HKEY_CURRENT_USER, kTamrelKey, 0);
+        if (hadTamrel)
+            CopyTree(HKEY_CURRENT_USER, std::string(kBackupKey) + "\\Tamrel", HKEY_CURRENT_USER,
+                     kTamrelKey);
+    }
+    RegCloseKey(backup);
+    for (const TTestKey& key : TestKeys()) DeleteTree(key.Root, key.Key, key.View);
+    DeleteTree(HKEY_CURRENT_USER, kBackupKey, 0);
+}
+
+bool FolderExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string TempFolder() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    return temp;
+}
+
+// Folders the tests lay installations out in. The runner refuses to start when one exists, so
+// whatever is in them afterwards is the tests'.
+constexpr const char* kTestFolders[] = {"C:\\Program Files\\Telvo\\", "C:\\Apps\\TelvoElsewhere\\",
+                                        "C:\\Apps\\TelvoWow\\"};
+
+// Those folders, the temporary folder's "telvo-tests" and the planted-DLL log go; "C:\Apps" too
+// when it is empty afterwards and was not there before.
+void RemoveTestFiles(bool appsWasThere) {
+    for (const char* folder : kTestFolders) telvo::test::RemoveFolderTree(folder);
+    telvo::test::RemoveFolderTree(TempFolder() + "telvo-tests\\");
+    DeleteFileA("C:\\planted-dlls.log");
+    if (!appsWasThere)
+        RemoveDirectoryA("C:\\Apps");
+}
+
+bool IsAdministrator() {
+    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators))
+        return false;
+    BOOL member = FALSE;
+    CheckTokenMembership(nullptr, administrators, &member);
+    FreeSid(administrators);
+    return member;
+}
+
+// Runs one test program and returns its exit code; -1 when it could not be started, -2 when it
+// overran its time limit (it is then ended).
+int RunProgram(const std::string& commandLine, const std::string& folder) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
+                        &startup, &info))
+        return -1;
+    CloseHandle(info.hThread);
+    int code = -2;
+    if (WaitForSingleObject(info.hProcess, kProgramTimeLimitMs) == WAIT_OBJECT_0) {
+        DWORD exitCode = 0;
+        GetExitCodeProcess(info.hProcess, &exitCode);
+        code = static_cast<int>(exitCode);
+    } else {
+        TerminateProcess(info.hProcess, 255);
+        WaitForSingleObject(info.hProcess, 10000);
+    }
+    CloseHandle(info.hProcess);
+    return code;
+}
+
+// Ctrl+C reaches the test program too; the runner itself stays to put things back.
+BOOL WINAPI KeepRunning(DWORD) {
+    return TRUE;
+}
+
+}  // namespace
+
+int main() {
+    const std::string tests = OwnFolder();
+    const std::string kit = tests.substr(0, tests.find_last_of('\\', tests.size() - 2) + 1);
+    const std::string results = kit + "results\\";
+
+    if (!IsAdministrator()) {
+        Say("the tests need administrator rights: run run-tests.cmd from an elevated command "
+            "prompt (Run as administrator)");
+        return 2;
+    }
+    if (KeyExists(HKEY_CURRENT_USER, kBackupKey, 0)) {
+        Say("an earlier run was cut short; putting back what it had saved first");
+        RestoreState();
+        RemoveTestFiles(true);
+    }
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+        if (KeyExists(HKEY_LOCAL_MACHINE, telvo::test::kUninstallKey, view)) {
+            Say(std::string("Telvo is installed on this machine (HKLM\\") +
+                (view == KEY_WOW64_32KEY ? "Software\\WOW6432Node\\Microsoft\\Windows\\"
+                                           "CurrentVersion\\Uninstall\\Telvo"
+                                         : telvo::test::kUninstallKey) +
+                " exists). The tests lay out and remove their own installation and would break "
+                "it: run the kit on a machine without Telvo, or in Windows Sandbox "
+                "(make-sandbox.cmd).");
+            return 3;
+        }
+    for (const char* folder : kTestFolders)
+        if (FolderExists(folder)) {
+            Say(std::string(folder) +
+                " exists although no installation is registered; the "
+                "tests would lay out their own there and remove it. Move "
+                "it away first.");
+            return 3;
+        }
+    const bool appsWasThere = FolderExists("C:\\Apps");
+    if (!SaveState()) {
+        Say("could not save the registry values the tests change; nothing was run");
+        RestoreState();
+        return 2;
+    }
+    SetConsoleCtrlHandler(KeepRunning, TRUE);
+
+    SYSTEM_INFO system{};
+    GetNativeSystemInfo(&system);
+    const bool windows64 = system.wProcessorArchitecture != PROCESSOR_ARCHITECTURE_INTEL;
+    const bool russian = PRIMARYLANGID(GetUserDefaultLangID()) == LANG_RUSSIAN;
+    std::string filter;
+    if (!windows64) {
+        filter = "*Win32Prefix*:*AnyWindows*";
+        Say("32-bit Windows: running the cases for 32-bit Windows and those for any Windows");
+    } else if (russian) {
+        filter = "*RussianLocale*:*AnyWindows*";
+        Say("64-bit Windows, Russian user locale: running the Russian-locale cases and those "
+            "for any Windows (the other cases expect an English locale)");
+    } else {
+        filter = "-*Win32Prefix*:*RussianLocale*";
+        Say("64-bit Windows: running every case but those for 32-bit Windows and those that "
+            "need a Russian user locale");
+    }
+
+    CreateDirectoryA(results.c_str(), nullptr);
+    TResultCount total;
+    for (const char* program : {"telvo_tests", "telvo_payload_tests", "telvo_e2e"}) {
+        const std::string xml = results + program + ".xml";
+        DeleteFileA(xml.c_str());
+        Say(std::string("running ") + program);
+        const int code =
+            RunProgram("\"" + tests + program + ".exe\" --gtest_brief=1 " +
+                           "--gtest_filter=" + filter + " \"--gtest_output=xml:" + xml + "\"",
+                       tests);
+        TResultCount count = telvo::kit::CountResults(telvo::kit::ReadFileText(xml));
+        if (code != 0 && count.Failed == 0) {
+            // Ended badly without a failed case in its results: a crash, a hang or no results.
+            ++count.Failed;
+            count.FailedNames.push_back(std::string(program) +
+                                        (code == -2 ? " overran its time limit"
+                                         : code == -1
+                                             ? " could not be started"
+                                             : " ended with exit code " + std::to_string(code)));
+        }
+        total.Add(count);
+    }
+
+    RestoreState();
+    RemoveTestFiles(appsWasThere);
+    Say("results in " + results + "; the machine's registry values and folders are put back");
+    for (const std::string& name : total.FailedNames) Say("failed: " + name);
+    std::printf("%s\n", telvo::kit::ClosingLine(total).c_str());
+    return total.Failed == 0 && total.Passed + total.Skipped > 0 ? 0 : 1;
+}
