@@ -6,7 +6,8 @@
 // a run cut short (a reboot, a closed window) is mended by the next start of the kit.
 //
 // It runs each test program with the cases written for this machine, each with a time limit,
-// writes GoogleTest's XML into "results" beside run-tests.cmd, and ends with the line
+// writes GoogleTest's XML into "results" beside run-tests.cmd (and the outcome into
+// results\summary.txt), and ends with the line
 // "N passed, M failed, K skipped" (test cases), exit code 0 only when nothing failed.
 #include <windows.h>
 
@@ -316,17 +317,25 @@ int main() {
         Say("64-bit Windows: running every case but those for 32-bit Windows and those that "
             "need a Russian user locale");
     }
+    if (!russian && GetUserDefaultLCID() != 0x0409) {
+        char locale[16] = {};
+        std::snprintf(locale, sizeof locale, "0x%04lX", GetUserDefaultLCID());
+        Say(std::string("the user locale is ") + locale +
+            ": the cases expect English (United States, 0x0409), so those that check the locale "
+            "itself fail here");
+    }
 
     CreateDirectoryA(results.c_str(), nullptr);
+    DeleteFileA((results + "summary.txt").c_str());
     TResultCount total;
     for (const char* program : {"telvo_tests", "telvo_payload_tests", "telvo_e2e"}) {
         const std::string xml = results + program + ".xml";
         DeleteFileA(xml.c_str());
         Say(std::string("running ") + program);
-        const int code =
-            RunProgram("\"" + tests + program + ".exe\" --gtest_brief=1 " +
-                           "--gtest_filter=" + filter + " \"--gtest_output=xml:" + xml + "\"",
-                       tests);
+        // The filter comes first, as under CTest: a start-up test reads the first argument.
+        const int code = RunProgram("\"" + tests + program + ".exe\" --gtest_filter=" + filter +
+                                        " --gtest_brief=1 \"--gtest_output=xml:" + xml + "\"",
+                                    tests);
         TResultCount count = telvo::kit::CountResults(telvo::kit::ReadFileText(xml));
         if (code != 0 && count.Failed == 0) {
             // Ended badly without a failed case in its results: a crash, a hang or no results.
@@ -344,6 +353,13 @@ int main() {
     RemoveTestFiles(appsWasThere);
     Say("results in " + results + "; the machine's registry values and folders are put back");
     for (const std::string& name : total.FailedNames) Say("failed: " + name);
+    // Also as a file: in Windows Sandbox nobody may be watching the console.
+    if (FILE* summary = std::fopen((results + "summary.txt").c_str(), "wb")) {
+        for (const std::string& name : total.FailedNames)
+            std::fprintf(summary, "failed: %s\r\n", name.c_str());
+        std::fprintf(summary, "%s\r\n", telvo::kit::ClosingLine(total).c_str());
+        std::fclose(summary);
+    }
     std::printf("%s\n", telvo::kit::ClosingLine(total).c_str());
     return total.Failed == 0 && total.Passed + total.Skipped > 0 ? 0 : 1;
 }

@@ -6,3 +6,15 @@ add_executable(telvo_kit kit/kit_runner.cpp kit/result_count.cpp)
 target_include_directories(telvo_kit PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(telvo_kit PRIVATE telvo_installation advapi32)
 target_link_options(telvo_kit PRIVATE ${TELVO_STATIC_LINK})
+
+# The kit as the maker runs it: laid out from this build, unpacked into a fresh 64-bit and a
+# fresh 32-bit prefix and run with `cmd /c run-tests.cmd`.
+set(kit_zip ${CMAKE_BINARY_DIR}/kit/TelvoUpdate-tests.zip)
+add_test(NAME kit_zip
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/windows-kit --from-build ${CMAKE_BINARY_DIR} ${kit_zip})
+set_tests_properties(kit_zip PROPERTIES FIXTURES_SETUP kit FIXTURES_REQUIRED signed)
+foreach(arch win64 win32)
+  add_test(NAME kit_${arch} COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/kit/kit-under-wine ${kit_zip}
+                                    ${CMAKE_BINARY_DIR}/kit/${arch} ${arch})
+  set_tests_properties(kit_${arch} PROPERTIES FIXTURES_REQUIRED "kit;wine" TIMEOUT 2400)
+endforeach()
