@@ -287,9 +287,8 @@ int main() {
     for (const char* folder : kTestFolders)
         if (FolderExists(folder)) {
             Say(std::string(folder) +
-                " exists although no installation is registered; the "
-                "tests would lay out their own there and remove it. Move "
-                "it away first.");
+                " exists although no installation is registered; the tests would lay out their "
+                "own there and remove it. Move it away first.");
             return 3;
         }
     const bool appsWasThere = FolderExists("C:\\Apps");
