@@ -35,7 +35,8 @@ if(NOT base_name_length EQUAL 4)
                       "four characters, as in vost.cok: the data file begins with it as its "
                       "four-byte header")
 endif()
-if(NOT TELVO_DATA_VERSION MATCHES "^-?[0-9]+$" OR TELVO_DATA_VERSION LESS -32
+# No leading zeros: the version becomes a C++ literal, where 046 would be octal.
+if(NOT TELVO_DATA_VERSION MATCHES "^-?(0|[1-9][0-9]*)$" OR TELVO_DATA_VERSION LESS -32
    OR TELVO_DATA_VERSION GREATER 223)
   message(FATAL_ERROR "TELVO_DATA_VERSION \"${TELVO_DATA_VERSION}\" must be a whole number in "
                       "-32..223: the header stores it plus 32 in one byte")
