@@ -5,7 +5,8 @@
 //
 // The process starts in TelvoStartup, not in the C run-time: before anything else can load a
 // DLL, the DLL search is restricted to the system folder. Every system DLL but KERNEL32 and
-// msvcrt is delay-loaded (cmake/delay-imports.cmake), so none is looked for before that.
+// msvcrt is reached through the package's own table of system entries
+// (src/startup/system_entries.cpp), filled on first use, so none is looked for before that.
 #include <windows.h>
 
 #include "lang/lang_unit.h"
