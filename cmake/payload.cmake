@@ -14,7 +14,7 @@
 set(TELVO_DATA_FILE "" CACHE FILEPATH
     "Data file to carry; empty: a generated stand-in of 118,382,048 bytes in the build tree")
 set(TELVO_DATA_NAME "vost.cok" CACHE STRING
-    "Name of the data file in the install folder; base name and extension name the resource")
+    "Name of the data file in the install folder (a four-character base name and an extension)")
 set(TELVO_DATA_VERSION 46 CACHE STRING "Data version of the carried file (-32..223)")
 set(TELVO_CONTENT_KEY "guitar" CACHE STRING
     "Message key of the carried content's display name in the language files")
@@ -27,7 +27,16 @@ if(NOT TELVO_DATA_NAME MATCHES "^([A-Za-z_][A-Za-z0-9_]*)\\.([A-Za-z_][A-Za-z0-9
 endif()
 set(TELVO_DATA_BASE_NAME ${CMAKE_MATCH_1})
 set(TELVO_DATA_EXTENSION ${CMAKE_MATCH_2})
-if(NOT TELVO_DATA_VERSION MATCHES "^-?[0-9]+$" OR TELVO_DATA_VERSION LESS -32
+# The header's magic is the base name itself, in four bytes; any other length could never match
+# a data file, and the build would only find out after compiling most of the package.
+string(LENGTH "${TELVO_DATA_BASE_NAME}" base_name_length)
+if(NOT base_name_length EQUAL 4)
+  message(FATAL_ERROR "TELVO_DATA_NAME \"${TELVO_DATA_NAME}\" must have a base name of exactly "
+                      "four characters, as in vost.cok: the data file begins with it as its "
+                      "four-byte header")
+endif()
+# No leading zeros: the version becomes a C++ literal, where 046 would be octal.
+if(NOT TELVO_DATA_VERSION MATCHES "^-?(0|[1-9][0-9]*)$" OR TELVO_DATA_VERSION LESS -32
    OR TELVO_DATA_VERSION GREATER 223)
   message(FATAL_ERROR "TELVO_DATA_VERSION \"${TELVO_DATA_VERSION}\" must be a whole number in "
                       "-32..223: the header stores it plus 32 in one byte")

@@ -28,6 +28,12 @@ add_custom_command(TARGET TelvoUpdate POST_BUILD
   COMMAND ${TELVO_CHECKSUM_TOOL} $<TARGET_FILE:TelvoUpdate>
   COMMENT "Writing the PE checksum of TelvoUpdate.exe")
 
+# Where the package as built lies: with signing configured it moves to unsigned/, and the build
+# folder's TelvoUpdate.exe is only the signed copy, made by a target of its own. scripts/demo
+# builds the package target alone and runs the file named here.
+file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/package-path.txt
+     CONTENT "$<TARGET_FILE:TelvoUpdate>\n")
+
 set(TELVO_SIGN_PKCS12 "" CACHE FILEPATH "Code-signing certificate and key as PKCS#12")
 set(TELVO_SIGN_CERT "" CACHE FILEPATH
     "Code-signing certificate (PEM; may be followed by its chain); with TELVO_SIGN_KEY")

@@ -9,5 +9,6 @@ set(TELVO_PURE_TEST_SOURCES
   startup/command_line_test.cpp
   startup/windows_identity_test.cpp
   startup/application_error_text_test.cpp
+  startup/attendance_test.cpp
   update/flow_rules_test.cpp
 )

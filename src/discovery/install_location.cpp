@@ -6,6 +6,7 @@
 #include "discovery/registry_layout.h"
 #include "startup/registry_error.h"
 #include "startup/startup_state.h"
+#include "startup/win_handles.h"
 
 namespace telvo {
 namespace {
@@ -63,18 +64,16 @@ std::string UninstallEntryFolder(const std::string& entryKey) {
 
 // Whether the process's token counts the user as a member of the local Administrators group:
 // what IsUserAnAdmin answers (its documentation names it a wrapper of CheckTokenMembership and
-// recommends the call itself), without loading SHELL32 and with it USER32 into a silent run
-// that needs neither. Under User Account Control only an elevated token counts.
+// recommends the call itself), without loading SHELL32, which the package needs for nothing
+// else. Under User Account Control only an elevated token counts.
 bool CurrentUserIsAdministrator() {
     SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
-    PSID administrators = nullptr;
+    TSid administrators;
     if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators))
+                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, administrators.put()))
         return false;
     BOOL member = FALSE;
-    const bool checked = CheckTokenMembership(nullptr, administrators, &member) != FALSE;
-    FreeSid(administrators);
-    return checked && member != FALSE;
+    return CheckTokenMembership(nullptr, administrators.get(), &member) && member;
 }
 
 }  // namespace

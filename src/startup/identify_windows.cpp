@@ -73,4 +73,10 @@ bool IdentifyWindows() {
     return IsWindows64Text(IdentificationText(report));
 }
 
+uint32_t WindowsMajorVersion() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    return GetVersionExA(&info) ? info.dwMajorVersion : 0;
+}
+
 }  // namespace telvo

@@ -1,6 +1,6 @@
 // The one seam through which every message box of the package passes. The shipped package calls
 // MessageBoxA or MessageBoxExA exactly as requested; tests replace the handler to script the
-// answers and record each box.
+// answers and record each box. Where nobody can answer a box (see attendance.h), none is shown.
 #pragma once
 
 #include <cstdint>
@@ -30,8 +30,21 @@ constexpr int kAnswerNo = 7;                      // IDNO
 
 using TBoxHandler = std::function<int(const TBoxRequest&)>;
 
-// Shows the box (no owner window) and returns the button the user pressed.
+// Shows the box (no owner window) and returns the button the user pressed. Where nobody can
+// answer, shows nothing, neither through the system nor through a test's handler, and returns
+// the answer that changes nothing: No for a question, OK otherwise.
 int ShowBox(const TBoxRequest& request);
+
+// Decides, once, at the start of the process, whether anybody can answer a box: from the
+// process's window station, its session and the Windows version (IsUnattended). A station or
+// session that cannot be asked about counts as attended, as every run was before.
+void DecideAttendance();
+
+// The decision of DecideAttendance; false until it has run.
+bool NobodyCanAnswer();
+
+// Sets the decision, for tests; returns the previous one.
+bool ReplaceNobodyCanAnswer(bool nobody);
 
 // Installs a handler in place of the system's boxes and returns the previous one; an empty
 // handler restores the system's boxes.

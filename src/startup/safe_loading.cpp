@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "startup/message_box.h"
+
 namespace telvo {
 namespace {
 
@@ -24,7 +26,9 @@ HMODULE LoadFromSystemFolder(const char* dll) {
     lstrcpynA(text + lstrlenA(text), name, 64);
     lstrcatA(text, " in ");
     lstrcpynA(text + lstrlenA(text), dll, 64);
-    FatalAppExitA(0, text);
+    // FatalAppExitA's box would wait for ever where nobody can answer it.
+    if (!NobodyCanAnswer())
+        FatalAppExitA(0, text);
     ExitProcess(1);
 }
 

@@ -3,6 +3,7 @@ list(APPEND TELVO_PURE_SOURCES
   src/startup/command_line.cpp
   src/startup/windows_identity.cpp
   src/startup/application_error_text.cpp
+  src/startup/attendance.cpp
 )
 list(APPEND TELVO_WIN32_SOURCES
   src/startup/message_box.cpp

@@ -10,7 +10,6 @@
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
-#include <shellapi.h>
 
 #include "startup/safe_loading.h"
 
@@ -33,7 +32,6 @@ struct TSlot<TResult(WINAPI*)(TArgs...)> {
 
 constexpr char kUser32[] = "user32.dll";
 constexpr char kAdvapi32[] = "advapi32.dll";
-constexpr char kShell32[] = "shell32.dll";
 constexpr char kOle32[] = "ole32.dll";
 constexpr char kOleAut32[] = "oleaut32.dll";
 
@@ -50,18 +48,24 @@ constexpr char kOleAut32[] = "oleaut32.dll";
                                                   telvo::entries::name##Name>;
 
 TELVO_SYSTEM_ENTRY(kUser32, FindWindowA, 8)
+TELVO_SYSTEM_ENTRY(kUser32, GetProcessWindowStation, 0)
+TELVO_SYSTEM_ENTRY(kUser32, GetUserObjectInformationA, 20)
 TELVO_SYSTEM_ENTRY(kUser32, MessageBoxA, 16)
 TELVO_SYSTEM_ENTRY(kUser32, MessageBoxExA, 20)
 TELVO_SYSTEM_ENTRY(kUser32, PostMessageA, 16)
 TELVO_SYSTEM_ENTRY(kAdvapi32, AllocateAndInitializeSid, 44)
 TELVO_SYSTEM_ENTRY(kAdvapi32, CheckTokenMembership, 12)
+TELVO_SYSTEM_ENTRY(kAdvapi32, CreateProcessAsUserA, 44)
+TELVO_SYSTEM_ENTRY(kAdvapi32, CreateRestrictedToken, 36)
 TELVO_SYSTEM_ENTRY(kAdvapi32, FreeSid, 4)
+TELVO_SYSTEM_ENTRY(kAdvapi32, GetLengthSid, 4)
+TELVO_SYSTEM_ENTRY(kAdvapi32, OpenProcessToken, 12)
 TELVO_SYSTEM_ENTRY(kAdvapi32, RegCloseKey, 4)
 TELVO_SYSTEM_ENTRY(kAdvapi32, RegCreateKeyExA, 36)
 TELVO_SYSTEM_ENTRY(kAdvapi32, RegOpenKeyExA, 20)
 TELVO_SYSTEM_ENTRY(kAdvapi32, RegQueryValueExA, 24)
 TELVO_SYSTEM_ENTRY(kAdvapi32, RegSetValueExA, 24)
-TELVO_SYSTEM_ENTRY(kShell32, ShellExecuteA, 24)
+TELVO_SYSTEM_ENTRY(kAdvapi32, SetTokenInformation, 16)
 TELVO_SYSTEM_ENTRY(kOle32, CoInitializeEx, 8)
 TELVO_SYSTEM_ENTRY(kOle32, CoUninitialize, 0)
 TELVO_SYSTEM_ENTRY(kOle32, CoCreateInstance, 20)

@@ -82,6 +82,13 @@ struct TResourceTraits {
     static void Close(Type h) { ::FreeResource(h); }
 };
 
+struct TSidTraits {
+    using Type = PSID;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::FreeSid(h); }
+};
+
 // A COM interface pointer: released once, never AddRef'd on the way in (it takes over the
 // reference that the creating call handed out).
 template <typename Interface>
@@ -114,8 +121,10 @@ using TMappingHandle = TUniqueHandle<TKernelHandleTraits>;
 using TProcessHandle = TUniqueHandle<TKernelHandleTraits>;
 using TMutexHandle = TUniqueHandle<TKernelHandleTraits>;
 using TEventHandle = TUniqueHandle<TKernelHandleTraits>;
+using TTokenHandle = TUniqueHandle<TKernelHandleTraits>;
 using TFindHandle = TUniqueHandle<TFindHandleTraits>;
 using TRegKey = TUniqueHandle<TRegKeyTraits>;
 using TLoadedResource = TUniqueHandle<TResourceTraits>;
+using TSid = TUniqueHandle<TSidTraits>;  // a SID from AllocateAndInitializeSid
 
 }  // namespace telvo

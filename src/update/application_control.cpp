@@ -1,13 +1,13 @@
 #include "update/application_control.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <utility>
 
 #include "startup/startup_state.h"
 #include "startup/win_handles.h"
 #include "update/desktop_shell.h"
+#include "update/lowered_start.h"
 
 namespace telvo {
 namespace {
@@ -17,8 +17,9 @@ constexpr DWORD kRunningMarkerSize = 64;
 constexpr char kMainWindowClass[] = "TTelvoMainForm";
 
 TLaunchRoutes RealRoutes() {
-    return {ShellExecuteAsDesktopUser, [](const std::string& executable) {
-                ShellExecuteA(nullptr, "open", executable.c_str(), "", "", SW_SHOWNORMAL);
+    return {ShellExecuteAsDesktopUser, LoweredToken,
+            [](HANDLE token, const std::string& executable, const std::string& folder) {
+                StartWithToken(token, executable, folder);
             }};
 }
 
@@ -47,16 +48,20 @@ void LaunchApplication() {
     const std::string& folder = StartupState.InstallFolder;
     const std::string executable = folder + StartupState.AppName + ".exe";
     SetCurrentDirectoryA(folder.c_str());
-    if (!routes.AsDesktopUser(executable, folder))
-        routes.FromPackage(executable);
+    if (routes.AsDesktopUser(executable, folder))
+        return;
+    if (TTokenHandle token = routes.LoweredToken())
+        routes.WithToken(token.get(), executable, folder);
 }
 
 TLaunchRoutes ReplaceLaunchRoutes(TLaunchRoutes routes) {
     const TLaunchRoutes real = RealRoutes();
     if (!routes.AsDesktopUser)
         routes.AsDesktopUser = real.AsDesktopUser;
-    if (!routes.FromPackage)
-        routes.FromPackage = real.FromPackage;
+    if (!routes.LoweredToken)
+        routes.LoweredToken = real.LoweredToken;
+    if (!routes.WithToken)
+        routes.WithToken = real.WithToken;
     return std::exchange(CurrentRoutes(), std::move(routes));
 }
 

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "startup/win_handles.h"
+
 namespace telvo {
 
 // True when the application runs: it holds the paging-file-backed mapping "telvo_memfile". A
@@ -17,19 +19,22 @@ bool IsApplicationRunning();
 void RequestApplicationQuit();
 
 // Starts InstallFolder + AppName + ".exe" with no arguments and the install folder as its
-// working directory, as the desktop user where the desktop shell can start it (see
-// desktop_shell.h), otherwise through ShellExecuteA ("open", no parameters, no working
-// directory, SW_SHOWNORMAL, no owner) after making the install folder the current directory.
-// Failures are not reported; nothing waits.
+// working directory (which is also made the package's current directory), never with the
+// package's rights: as the desktop user where the desktop shell can start it (see
+// desktop_shell.h), otherwise with a lowered token of the package's user (see lowered_start.h);
+// where no such token can be made, not at all. Failures are not reported; nothing waits.
 void LaunchApplication();
 
-// The two ways LaunchApplication starts the application, tried in this order. Tests replace
-// them to watch the choice.
+// The ways LaunchApplication starts the application, tried in this order. Tests replace them to
+// watch the choice.
 struct TLaunchRoutes {
     // Through the desktop shell; false when that route is not available.
     std::function<bool(const std::string& executable, const std::string& folder)> AsDesktopUser;
-    // Straight from the package (ShellExecuteA); the current directory is already the folder.
-    std::function<void(const std::string& executable)> FromPackage;
+    // The package's user without administrator rights; empty when that cannot be had.
+    std::function<TTokenHandle()> LoweredToken;
+    // Straight from the package, with that token.
+    std::function<void(HANDLE token, const std::string& executable, const std::string& folder)>
+        WithToken;
 };
 
 // Installs other routes and returns the previous ones; an empty route stands for the real one.

@@ -13,6 +13,7 @@ enum TExitCode : int {
     kExitIntegrityCheckFailed = 5,  // the package's own file is damaged or unreadable
     kExitDataFileInUse = 6,         // the installed data file could not be opened in time
     kExitDataFileNotWritten = 7,
+    kExitNobodyToAnswer = 8,  // an answer was needed and nobody could give one (no "modest")
 };
 
 }  // namespace telvo

@@ -5,11 +5,13 @@
 //
 // The process starts in TelvoStartup, not in the C run-time: before anything else can load a
 // DLL, the DLL search is restricted to the system folder. Every system DLL but KERNEL32 and
-// msvcrt is delay-loaded (cmake/delay-imports.cmake), so none is looked for before that.
+// msvcrt is reached through the package's own table of system entries
+// (src/startup/system_entries.cpp), filled on first use, so none is looked for before that.
 #include <windows.h>
 
 #include "lang/lang_unit.h"
 #include "startup/application_error.h"
+#include "startup/message_box.h"
 #include "startup/safe_loading.h"
 #include "startup/startup_state.h"
 #include "telvo_payload.h"
@@ -40,6 +42,8 @@ extern "C" __attribute__((force_align_arg_pointer)) int TelvoStartup() {
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Before anything could show a box, the "Application Error" box included.
+    telvo::DecideAttendance();
     return telvo::RunGuarded([] {
         TModulesScope modules;
         telvo::Carried = {telvo::carried::DataFileName, telvo::carried::ContentKey,

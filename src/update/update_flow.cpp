@@ -9,7 +9,9 @@
 // reported in built-in texts); rights are tested before the application is asked to quit; the
 // quit request comes before the self-check and before any question, silent mode included; the
 // installed data file is opened only after the quit request. A failed check ends the run at
-// once, with an exit code of its own; nothing is undone.
+// once, with an exit code of its own; nothing is undone. Where nobody can answer a box (a
+// deployment tool's service account on a window station nobody sees), no box is shown, an
+// interactive run ends before it changes anything and the application is not started.
 #include "update/update_flow.h"
 
 #include <windows.h>
@@ -172,7 +174,10 @@ void RecordInstalledSize() {
 
 void Finish(const TRun& run) {
     if (run.SilentMode) {
-        if (WantsApplicationStarted(CommandLineArgument(GetCommandLineA(), 2)))
+        // Where nobody can answer a box nobody would see the application either, and it would
+        // run under the account of whatever started the package (a service's, say).
+        if (WantsApplicationStarted(CommandLineArgument(GetCommandLineA(), 2)) &&
+            !NobodyCanAnswer())
             LaunchApplication();
         return;
     }
@@ -206,6 +211,11 @@ TExitCode RunUpdate() {
         ShowLocalErrorBox(LangLines("noright"));
         return kExitNotAdministrator;
     }
+    run.SilentMode = IsSilentMode(StartupState.CommandWord);
+    // An interactive run asks at least once before it writes. Where nobody can answer, it ends
+    // here, before the application is asked to quit: nothing has changed.
+    if (!run.SilentMode && NobodyCanAnswer())
+        return kExitNobodyToAnswer;
     if (IsApplicationRunning())
         RequestApplicationQuit();
 
@@ -221,7 +231,6 @@ TExitCode RunUpdate() {
             intact = SelfIntegrityHolds(pending.get());
         return *intact;
     };
-    run.SilentMode = IsSilentMode(StartupState.CommandWord);
 
     if (!run.SilentMode) {
         if (!integrityHolds())

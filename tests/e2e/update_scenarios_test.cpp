@@ -96,9 +96,18 @@ class UpdateScenarioTest : public testing::Test {
                                            test::SourceTreePath("tests/fixtures/telvo/language")),
                   "");
     }
+    std::string CommandLine(const std::string& arguments) const {
+        return "\"" + Package + "\"" + (arguments.empty() ? "" : " " + arguments);
+    }
     TBotRun Run(const std::string& arguments, const std::vector<TButton>& answers = {}) {
-        return RunAnsweringBoxes("\"" + Package + "\"" + (arguments.empty() ? "" : " " + arguments),
-                                 answers);
+        return RunAnsweringBoxes(CommandLine(arguments), answers);
+    }
+    // Runs the package on a window station nobody sees, as a deployment tool's service does.
+    // A box there would never be answered: -1 after the time limit means one was shown.
+    int RunUnseen(const std::string& arguments) const {
+        const std::string desktop = test::HiddenDesktop();
+        EXPECT_NE(desktop, "") << "no hidden window station could be made";
+        return test::RunAndWait(CommandLine(arguments), 30000, desktop);
     }
     static std::optional<uint32_t> EstimatedSize() {
         return test::ReadDword(HKEY_LOCAL_MACHINE, test::kUninstallKey, "EstimatedSize",
@@ -414,6 +423,38 @@ TEST_F(UpdateScenarioTest, SignedPackageInstalls) {
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_TRUE(run.Boxes.empty());
     ExpectCarriedFileIn(kDefaultFolder);
+}
+
+// On a station nobody sees, an error ends the run with its exit code and no box: before the
+// language files are read, and on the road of an error nothing caught.
+TEST_F(UpdateScenarioTest, UnseenRunsEndOnErrorsWithoutABox) {
+    LayOut({.WithExecutable = false});
+    EXPECT_EQ(RunUnseen(""), 2);
+    EXPECT_EQ(RunUnseen("modest"), 2);
+    LayOut({});
+    test::SeedDword(HKEY_CURRENT_USER, test::kUserKey, "TheLastRunFolder", 7);
+    EXPECT_EQ(RunUnseen("modest"), 1);
+    EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 40);
+}
+
+// A run that would have to ask ends with 8 before it changes anything.
+TEST_F(UpdateScenarioTest, UnseenRunThatWouldAskEndsWithEight) {
+    LayOut({});
+    const std::string data = kDefaultFolder + "vost.cok";
+    const std::string before = test::ReadWholeFile(data);
+    EXPECT_EQ(RunUnseen(""), 8);
+    EXPECT_EQ(test::ReadWholeFile(data), before);
+    EXPECT_FALSE(EstimatedSize());
+}
+
+// "modest runapp" installs, but nobody would see the application: it is not started.
+TEST_F(UpdateScenarioTest, UnseenSilentRunInstallsWithoutStartingTheApplication) {
+    LayOut({});
+    EXPECT_EQ(RunUnseen("modest runapp"), 0);
+    ExpectCarriedFileIn(kDefaultFolder);
+    EXPECT_TRUE(EstimatedSize());
+    Sleep(1500);  // a start through the shell would come from another process, a little later
+    EXPECT_EQ(GetFileAttributesA((kDefaultFolder + "starts.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

@@ -79,7 +79,8 @@ TEST_F(FullPayloadTest, ReplacesALongerOlderTargetAndCutsIt) {
 // whole and the partial new one is gone.
 TEST_F(FullPayloadTest, DiskFullMidWriteLeavesTheOldFileWhole) {
     if (!DriveMapped(kFullDrive))
-        GTEST_SKIP() << "no small drive T: (needs root to mount)";
+        GTEST_SKIP() << "disk-full check: no drive T:, whose tmpfs only root can mount "
+                        "(scripts/install-test-drives)";
     const std::string target = std::string(kFullDrive) + "vost.cok";
     const std::string old = test::OldFileBytes(8 << 20);
     test::WriteFileBytes(target, old);
@@ -104,7 +105,8 @@ TEST_F(FullPayloadTest, DiskFullMidWriteLeavesTheOldFileWhole) {
 // volume stands for it): the message, and the old file as it was.
 TEST_F(FullPayloadTest, FolderThatCannotBeWrittenKeepsTheOldFile) {
     if (!DriveMapped(kReadOnlyDrive))
-        GTEST_SKIP() << "no read-only drive R: (needs root to mount)";
+        GTEST_SKIP() << "read-only check: no drive R:, whose tmpfs only root can mount "
+                        "(scripts/install-test-drives)";
     const std::string target = std::string(kReadOnlyDrive) + "vost.cok";
     const std::string old = test::ReadWholeFile(target);
     ASSERT_FALSE(old.empty());

@@ -45,3 +45,11 @@ add_test(NAME install_header_check_refuses
                  vost 47)
 set_tests_properties(install_header_check_refuses PROPERTIES
   PASS_REGULAR_EXPRESSION "does not match the package's identity.*stands for version 46, not 47")
+
+# A data file name whose base cannot be the four-byte header is refused when CMake configures,
+# before anything is compiled.
+add_test(NAME install_data_name_refused
+         COMMAND ${CMAKE_COMMAND} -S ${CMAKE_SOURCE_DIR} -B ${CMAKE_BINARY_DIR}/data-name-refused
+                 -DTELVO_BUILD_TESTS=OFF -DTELVO_DATA_NAME=vostok.cok)
+set_tests_properties(install_data_name_refused PROPERTIES
+  PASS_REGULAR_EXPRESSION "TELVO_DATA_NAME \"vostok.cok\" must have a base name")

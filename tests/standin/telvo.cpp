@@ -2,7 +2,8 @@
 // update package relies on from the real application:
 //   - while it runs it holds the paging-file-backed mapping "telvo_memfile" (64 bytes);
 //   - its main window is a top-level window of class "TTelvoMainForm", and a WM_QUIT posted to
-//     it ends the program;
+//     it ends the program; WM_CLOSE does not (a real application may ask before it closes), so
+//     a package that sends WM_CLOSE instead leaves it running;
 //   - it keeps "vost.cok" of its own folder open, so that nobody else can open it exclusively,
 //     until it ends;
 //   - its window shows the data version it found (the fifth byte of "vost.cok" minus 32).
@@ -10,7 +11,9 @@
 // application, and starts it without arguments):
 //   TELVO_STANDIN_LINGER_MS  keep the data file open this long after WM_QUIT (a slow shutdown)
 //   TELVO_STANDIN_RECORD     append the current directory, the command line, the name of the
-//                            parent process and whether it runs elevated to this file
+//                            parent process, whether it counts as a member of the
+//                            Administrators group (1 or 0) and whether it runs elevated (1 or
+//                            0) to this file
 // The same record always goes to "starts.txt" in its own folder too: a program started through
 // the desktop shell gets the shell's environment, not the package's.
 //   TELVO_STANDIN_TITLE      the window title (default "Telvo")
@@ -74,16 +77,31 @@ int Elevated() {
     return known ? (elevation.TokenIsElevated ? 1 : 0) : -1;
 }
 
+// Whether this process's token counts its user as an administrator: a program started with a
+// lowered token does not, even where Wine cannot tell elevated from unelevated.
+int AdministratorsMember() {
+    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+    telvo::TSid administrators;
+    BOOL member = FALSE;
+    if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  administrators.put()) ||
+        !CheckTokenMembership(nullptr, administrators.get(), &member))
+        return -1;
+    return member ? 1 : 0;
+}
+
 void RecordStart(const std::string& record) {
     char directory[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, directory);
     const std::string parent = ParentName();
+    const int administrator = AdministratorsMember();
     for (const std::string& path : {record, OwnFolder() + "starts.txt"}) {
         if (path.empty())
             continue;
         if (FILE* f = std::fopen(path.c_str(), "ab")) {
-            std::fprintf(f, "cwd=%s\ncmdline=%s\nparent=%s\nelevated=%d\n", directory,
-                         GetCommandLineA(), parent.c_str(), Elevated());
+            std::fprintf(f, "cwd=%s\ncmdline=%s\nparent=%s\nadministrators=%d\nelevated=%d\n",
+                         directory, GetCommandLineA(), parent.c_str(), administrator, Elevated());
             std::fclose(f);
         }
     }
@@ -116,6 +134,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             EndPaint(window, &paint);
             return 0;
         }
+        case WM_CLOSE:
+            return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;

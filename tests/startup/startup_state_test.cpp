@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "startup/identify_windows.h"
+#include "startup/message_box.h"
 #include "support/scripted_boxes.h"
 #include "support/test_registry.h"
 
@@ -57,6 +58,23 @@ TEST_F(StartupStateTest, RussianBoxUsesMessageBoxExAInRussian) {
     EXPECT_EQ(box.Caption, StartupState.LocalCaption);
     EXPECT_EQ(box.Style, 0x200010u);
     EXPECT_EQ(box.LanguageId, 0x19);
+}
+
+// Where nobody can answer, no box reaches the system or a handler, and each gets the answer
+// that changes nothing. The test process itself runs on a station somebody sees.
+TEST_F(StartupStateTest, NobodyToAnswerShowsNoBox) {
+    DecideAttendance();
+    EXPECT_FALSE(NobodyCanAnswer());
+    test::TScriptedBoxes boxes;
+    boxes.Answer(kAnswerYes);
+    const bool before = ReplaceNobodyCanAnswer(true);
+    ShowErrorBox("Can't install file C:\\x", "x");
+    EXPECT_EQ(ShowBox({TBoxCall::MessageBoxExA, "Install?", "Telvo", kQuestionBoxStyle, 9}),
+              kAnswerNo);
+    EXPECT_EQ(ShowBox({TBoxCall::MessageBoxA, "Failed", "Application Error", kFatalErrorBoxStyle}),
+              kAnswerOk);
+    ReplaceNobodyCanAnswer(before);
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 TEST_F(StartupStateTest, InitTakesLocaleCommandWordAndRegistryView) {

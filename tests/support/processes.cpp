@@ -46,9 +46,13 @@ std::string BuildTreePath(const std::string& relative) {
     return TreePath("TELVO_BUILD_DIR", relative);
 }
 
-TProcessHandle StartProcess(const std::string& commandLine, uint32_t* processId) {
+TProcessHandle StartProcess(const std::string& commandLine, uint32_t* processId,
+                            const std::string& desktop) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    std::string desktopName = desktop;
+    if (!desktopName.empty())
+        startup.lpDesktop = desktopName.data();
     PROCESS_INFORMATION info{};
     std::string mutableLine = commandLine;
     if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
@@ -60,8 +64,8 @@ TProcessHandle StartProcess(const std::string& commandLine, uint32_t* processId)
     return TProcessHandle(info.hProcess);
 }
 
-int RunAndWait(const std::string& commandLine, uint32_t timeoutMs) {
-    TProcessHandle process = StartProcess(commandLine);
+int RunAndWait(const std::string& commandLine, uint32_t timeoutMs, const std::string& desktop) {
+    TProcessHandle process = StartProcess(commandLine, nullptr, desktop);
     if (!process)
         return -1;
     if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
@@ -71,6 +75,22 @@ int RunAndWait(const std::string& commandLine, uint32_t timeoutMs) {
     DWORD code = 0;
     GetExitCodeProcess(process.get(), &code);
     return static_cast<int>(code);
+}
+
+std::string HiddenDesktop() {
+    // The station and its desktop stay open for the life of the test process: they vanish with
+    // their last handle.
+    static const std::string name = [] {
+        const std::string station = "TelvoHidden" + std::to_string(GetCurrentProcessId());
+        HWINSTA own = GetProcessWindowStation();
+        HWINSTA hidden = CreateWindowStationA(station.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
+        if (!hidden || !SetProcessWindowStation(hidden))
+            return std::string();
+        const bool made = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        SetProcessWindowStation(own);
+        return made ? station + "\\Default" : std::string();
+    }();
+    return name;
 }
 
 std::string FreshTempFolder(const std::string& name) {

@@ -92,10 +92,10 @@ TEST_F(ApplicationControlTest, SlowShutdownHoldsTheDataFileUntilItEnds) {
     EXPECT_TRUE(test::CanOpenExclusively(DataFile()));
 }
 
-// What a started stand-in noted in "starts.txt" of its folder: current directory, command line
-// and the parent process's name.
+// What a started stand-in noted in "starts.txt" of its folder: current directory, command line,
+// the parent process's name and its membership of the Administrators group.
 struct TStartRecord {
-    std::string Directory, CommandLine, Parent;
+    std::string Directory, CommandLine, Parent, Administrators;
 };
 
 TStartRecord ReadStartRecord(const std::string& folder) {
@@ -106,7 +106,7 @@ TStartRecord ReadStartRecord(const std::string& folder) {
                    ? std::string()
                    : text.substr(at + name.size() + 1, text.find('\n', at) - at - name.size() - 1);
     };
-    return {field("cwd"), field("cmdline"), field("parent")};
+    return {field("cwd"), field("cmdline"), field("parent"), field("administrators")};
 }
 
 // Replaces the launch routes for one test.
@@ -118,24 +118,43 @@ struct TRoutesScope {
 };
 
 // The desktop shell is asked first, with InstallFolder + "Telvo.exe" and the install folder;
-// the package starts the program itself only when the shell cannot.
-TEST_F(ApplicationControlTest, LaunchAsksTheDesktopShellFirstAndFallsBackOnlyWithoutIt) {
+// only when it cannot does the package start the program itself, with a lowered token, and
+// without such a token it starts nothing.
+TEST_F(ApplicationControlTest, LaunchTriesTheShellThenALoweredTokenThenNothing) {
     StartupState.InstallFolder = Folder;
     StartupState.AppName = "Telvo";
     char before[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, before);
-    for (const bool shellAvailable : {true, false}) {
+    const std::string exe = Folder + "Telvo.exe";
+    struct TCase {
+        bool Shell, Token;
+        std::vector<std::string> Expected;
+    };
+    const TCase cases[] = {
+        {true, true, {"shell " + exe + " in " + Folder}},
+        {false,
+         true,
+         {"shell " + exe + " in " + Folder, "token", "start " + exe + " in " + Folder}},
+        {false, false, {"shell " + exe + " in " + Folder, "token"}},
+    };
+    for (const TCase& c : cases) {
         std::vector<std::string> calls;
-        TRoutesScope routes({[&](const std::string& exe, const std::string& folder) {
-                                 calls.push_back("shell " + exe + " in " + folder);
-                                 return shellAvailable;
+        TRoutesScope routes({[&](const std::string& file, const std::string& folder) {
+                                 calls.push_back("shell " + file + " in " + folder);
+                                 return c.Shell;
                              },
-                             [&](const std::string& exe) { calls.push_back("package " + exe); }});
+                             [&] {
+                                 calls.push_back("token");
+                                 return c.Token ? TTokenHandle(
+                                                      CreateEventA(nullptr, TRUE, FALSE, nullptr))
+                                                : TTokenHandle();
+                             },
+                             [&](HANDLE given, const std::string& file, const std::string& folder) {
+                                 EXPECT_NE(given, nullptr);
+                                 calls.push_back("start " + file + " in " + folder);
+                             }});
         LaunchApplication();
-        std::vector<std::string> expected = {"shell " + Folder + "Telvo.exe in " + Folder};
-        if (!shellAvailable)
-            expected.push_back("package " + Folder + "Telvo.exe");
-        EXPECT_EQ(calls, expected);
+        EXPECT_EQ(calls, c.Expected);
     }
     char now[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, now);
@@ -143,14 +162,15 @@ TEST_F(ApplicationControlTest, LaunchAsksTheDesktopShellFirstAndFallsBackOnlyWit
     EXPECT_STRCASEEQ(now, Folder.substr(0, Folder.size() - 1).c_str());
 }
 
-// Without the desktop shell the package's own ShellExecuteA starts "Telvo.exe" with no
-// arguments, in the install folder.
-TEST_F(ApplicationControlTest, FallbackStartsTheApplicationInItsFolderWithoutArguments) {
-    TRoutesScope routes({[](const std::string&, const std::string&) { return false; }, {}});
-    char before[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, before);
+// Without the desktop shell the package starts "Telvo.exe" itself, with no arguments, in the
+// install folder, and with its user's token less the Administrators group: the test process is
+// an administrator, the stand-in is not.
+TEST_F(ApplicationControlTest, FallbackStartsTheApplicationWithoutAdministratorRights) {
+    TRoutesScope routes({[](const std::string&, const std::string&) { return false; }, {}, {}});
     StartupState.InstallFolder = Folder;
     StartupState.AppName = "Telvo";
+    char before[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, before);
 
     LaunchApplication();
     TProcessHandle standIn = test::WaitForStandInWindow();
@@ -165,6 +185,7 @@ TEST_F(ApplicationControlTest, FallbackStartsTheApplicationInItsFolderWithoutArg
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     EXPECT_STRCASEEQ(start.Parent.c_str(), FileNamePart(self).c_str());
+    EXPECT_EQ(start.Administrators, "0");
 
     RequestApplicationQuit();
     EXPECT_TRUE(test::WaitForExit(standIn));

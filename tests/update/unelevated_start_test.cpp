@@ -30,7 +30,7 @@ TEST(UnelevatedStartAnyWindowsTest, FallbackStartsTheApplicationUnelevated) {
     StartupState.InstallFolder = folder;
     StartupState.AppName = "Telvo";
     const TLaunchRoutes previous =
-        ReplaceLaunchRoutes({[](const std::string&, const std::string&) { return false; }, {}});
+        ReplaceLaunchRoutes({[](const std::string&, const std::string&) { return false; }, {}, {}});
     char before[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, before);
 
