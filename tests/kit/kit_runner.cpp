@@ -215,6 +215,16 @@ void RemoveTestFiles(bool appsWasThere) {
         RemoveDirectoryA("C:\\Apps");
 }
 
+// Where Windows puts what the stand-in, started unelevated and without a manifest, writes into
+// "C:\Program Files\Telvo" (UAC's file virtualization).
+std::string VirtualStoreFolder() {
+    char local[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH);
+    return length > 0 && length < MAX_PATH
+               ? std::string(local) + "\\VirtualStore\\Program Files\\Telvo\\"
+               : std::string();
+}
+
 bool IsAdministrator() {
     SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
     PSID administrators = nullptr;
@@ -292,6 +302,9 @@ int main() {
             return 3;
         }
     const bool appsWasThere = FolderExists("C:\\Apps");
+    // A virtualized copy from before the kit may hold a real installation's writes: kept.
+    const std::string virtualStore = VirtualStoreFolder();
+    const bool virtualStoreWasThere = virtualStore.empty() || FolderExists(virtualStore);
     if (!SaveState()) {
         Say("could not save the registry values the tests change; nothing was run");
         RestoreState();
@@ -350,6 +363,8 @@ int main() {
 
     RestoreState();
     RemoveTestFiles(appsWasThere);
+    if (!virtualStoreWasThere)
+        telvo::test::RemoveFolderTree(virtualStore);
     Say("results in " + results + "; the machine's registry values and folders are put back");
     for (const std::string& name : total.FailedNames) Say("failed: " + name);
     // Also as a file: in Windows Sandbox nobody may be watching the console.
