@@ -66,15 +66,13 @@ std::string ParentName() {
 // 1 when this process runs with an elevated token, 0 when not, -1 when that cannot be told: the
 // package must start the application with the desktop user's rights, not its own.
 int Elevated() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return -1;
+    telvo::TTokenHandle token;
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
-    const BOOL known =
-        GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
-    CloseHandle(token);
-    return known ? (elevation.TokenIsElevated ? 1 : 0) : -1;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
+        !GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size))
+        return -1;
+    return elevation.TokenIsElevated ? 1 : 0;
 }
 
 // Whether this process's token counts its user as an administrator: a program started with a
