@@ -2,7 +2,6 @@
 // message boxes are read and answered by the box bot, and the exit code, the data file, the
 // recorded size and the stand-in application are checked afterwards.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -60,33 +59,15 @@ class TFixtureTexts {
 class UpdateScenarioTest : public testing::Test {
   protected:
     void SetUp() override {
-        StopStandIns();
+        test::EndEveryStandIn();
         for (const char* name :
              {"TELVO_STANDIN_LINGER_MS", "TELVO_STANDIN_RECORD", "TELVO_STANDIN_TITLE"})
             SetEnvironmentVariableA(name, nullptr);
         Package = test::TestBinFolder() + "..\\TelvoUpdate.exe";
     }
     void TearDown() override {
-        StopStandIns();
+        test::EndEveryStandIn();
         test::RemoveInstallation("");
-    }
-    // Ends every stand-in still running, slow ones that already closed their window included,
-    // so that the files they hold can be replaced.
-    static void StopStandIns() {
-        TProcessHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32 entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32First(snapshot.get(), &entry); more;
-             more = Process32Next(snapshot.get(), &entry)) {
-            if (lstrcmpiA(entry.szExeFile, "telvo.exe") != 0)
-                continue;
-            TProcessHandle process(
-                OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
-            if (!process)
-                continue;
-            TerminateProcess(process.get(), 255);
-            WaitForSingleObject(process.get(), 5000);
-        }
     }
     void LayOut(TInstallationLayout layout) {
         if (layout.Folder.empty())
@@ -264,15 +245,12 @@ TEST_F(UpdateScenarioTest, SilentUpdateWithRunappStartsTheApplication) {
     ASSERT_TRUE(standIn);
     // Started through the desktop shell where Wine runs one, else by the package itself; in
     // its folder with no arguments either way.
-    const std::string record = test::ReadWholeFile(std::string(kDefaultFolder) + "starts.txt");
-    EXPECT_NE(record.find("cwd=C:\\Program Files\\Telvo\n"), std::string::npos) << record;
-    const size_t line = record.find("cmdline=") + 8;
-    EXPECT_EQ(CommandLineArgument(record.substr(line, record.find('\n', line) - line), 1), "")
-        << record;
+    const std::string record = test::StartRecords(kDefaultFolder);
+    EXPECT_EQ(test::LastStartField(record, "cwd"), "C:\\Program Files\\Telvo") << record;
+    EXPECT_EQ(CommandLineArgument(test::LastStartField(record, "cmdline"), 1), "") << record;
     // The parent may have ended before the stand-in looked (the package right after a fallback
     // start, or a helper process of the shell): then the name is empty.
-    const size_t parent = record.find("parent=") + 7;
-    const std::string parentName = record.substr(parent, record.find('\n', parent) - parent);
+    const std::string parentName = test::LastStartField(record, "parent");
     EXPECT_TRUE(parentName == "explorer.exe" || parentName == "TelvoUpdate.exe" ||
                 parentName.empty())
         << record;
@@ -454,7 +432,7 @@ TEST_F(UpdateScenarioTest, UnseenSilentRunInstallsWithoutStartingTheApplication)
     ExpectCarriedFileIn(kDefaultFolder);
     EXPECT_TRUE(EstimatedSize());
     Sleep(1500);  // a start through the shell would come from another process, a little later
-    EXPECT_EQ(GetFileAttributesA((kDefaultFolder + "starts.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(test::StartRecords(kDefaultFolder), "");
 }
 
 }  // namespace

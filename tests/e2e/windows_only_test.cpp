@@ -3,7 +3,6 @@
 // find them first, with no loader settings helping, never get into it. Under Wine they report
 // themselves skipped; e2e_planted_dlls covers the DLLs there with Wine's native overrides.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -24,7 +23,7 @@ constexpr char kPlantedLog[] = "C:\\planted-dlls.log";
 class WindowsOnlyAnyWindowsTest : public testing::Test {
   protected:
     void LayOut(const std::string& name) {
-        StopStandIns();
+        test::EndEveryStandIn();
         Folder = test::FreshTempFolder(name);
         test::TInstallationLayout layout;
         layout.Folder = Folder;
@@ -33,25 +32,9 @@ class WindowsOnlyAnyWindowsTest : public testing::Test {
                   "");
     }
     void TearDown() override {
-        StopStandIns();
+        test::EndEveryStandIn();
         if (!Folder.empty())
             test::RemoveInstallation(Folder);
-    }
-    // Ends every stand-in, also one without a window: the stand-in is no program of ours and
-    // may itself pick up a planted DLL and fail.
-    static void StopStandIns() {
-        TProcessHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32 entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32First(snapshot.get(), &entry); more;
-             more = Process32Next(snapshot.get(), &entry)) {
-            if (lstrcmpiA(entry.szExeFile, "telvo.exe") != 0)
-                continue;
-            TProcessHandle process(
-                OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
-            TerminateProcess(process.get(), 255);
-            test::WaitForExit(process, 5000);
-        }
     }
     static std::string Package() { return test::TestBinFolder() + "..\\TelvoUpdate.exe"; }
 
@@ -67,9 +50,11 @@ TEST_F(WindowsOnlyAnyWindowsTest, RunappStartsTheApplicationUnelevated) {
     ASSERT_EQ(run.ExitCode, 0);
     EXPECT_TRUE(run.Boxes.empty());
     ASSERT_TRUE(test::WaitForStandInWindow()) << "the application was not started";
-    for (int i = 0; i < 100 && test::LastStartField(Folder, "elevated").empty(); ++i) Sleep(50);
-    EXPECT_EQ(test::LastStartField(Folder, "elevated"), "0")
-        << test::ReadWholeFile(Folder + "starts.txt");
+    for (int i = 0; i < 100 && test::LastStartField(test::StartRecords(Folder), "elevated").empty();
+         ++i)
+        Sleep(50);
+    EXPECT_EQ(test::LastStartField(test::StartRecords(Folder), "elevated"), "0")
+        << test::StartRecords(Folder);
 }
 
 // planted.dll under ten names that programs commonly load, beside a copy of the package, in its

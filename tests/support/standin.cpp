@@ -1,5 +1,7 @@
 #include "support/standin.h"
 
+#include <tlhelp32.h>
+
 #include "support/processes.h"
 
 namespace telvo::test {
@@ -29,8 +31,47 @@ TProcessHandle StartStandIn(const std::string& path, uint32_t timeoutMs) {
     return process;
 }
 
+void EndEveryStandIn() {
+    TProcessHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "telvo.exe") != 0)
+            continue;
+        TProcessHandle process(
+            OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        if (!process)
+            continue;
+        TerminateProcess(process.get(), 255);
+        WaitForSingleObject(process.get(), 5000);
+    }
+}
+
 bool WaitForExit(const TProcessHandle& process, uint32_t timeoutMs) {
     return process && WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+std::string StartRecords(const std::string& folder) {
+    const std::string path = folder + "starts.txt";
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES || path.size() < 3 ||
+        path[1] != ':')
+        return ReadWholeFile(path);
+    char local[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return "";
+    return ReadWholeFile(std::string(local) + "\\VirtualStore" + path.substr(2));
+}
+
+std::string LastStartField(const std::string& records, const std::string& name) {
+    const std::string key = name + "=";
+    size_t at = records.rfind("\n" + key);
+    at = at == std::string::npos ? (records.compare(0, key.size(), key) == 0 ? 0 : at) : at + 1;
+    if (at == std::string::npos)
+        return "";
+    const size_t start = at + key.size();
+    return records.substr(start, records.find('\n', start) - start);
 }
 
 bool CanOpenExclusively(const std::string& path) {

@@ -15,8 +15,4 @@ bool RunsUnderWine();
 // exists). Otherwise why not, for GTEST_SKIP.
 std::string WhyElevationCannotBeSeen();
 
-// The value of "NAME=" in the last start recorded in the stand-in's "starts.txt" of `folder`,
-// empty when there is none.
-std::string LastStartField(const std::string& folder, const std::string& name);
-
 }  // namespace telvo::test

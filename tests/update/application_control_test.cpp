@@ -99,13 +99,8 @@ struct TStartRecord {
 };
 
 TStartRecord ReadStartRecord(const std::string& folder) {
-    const std::string text = test::ReadWholeFile(folder + "starts.txt");
-    auto field = [&](const std::string& name) {
-        const size_t at = text.find(name + "=");
-        return at == std::string::npos
-                   ? std::string()
-                   : text.substr(at + name.size() + 1, text.find('\n', at) - at - name.size() - 1);
-    };
+    const std::string records = test::StartRecords(folder);
+    auto field = [&](const char* name) { return test::LastStartField(records, name); };
     return {field("cwd"), field("cmdline"), field("parent"), field("administrators")};
 }
 

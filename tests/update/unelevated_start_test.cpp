@@ -39,9 +39,11 @@ TEST(UnelevatedStartAnyWindowsTest, FallbackStartsTheApplicationUnelevated) {
     SetCurrentDirectoryA(before);
     ReplaceLaunchRoutes(previous);
     ASSERT_TRUE(standIn) << "the fallback route started nothing";
-    for (int i = 0; i < 100 && test::LastStartField(folder, "elevated").empty(); ++i) Sleep(50);
-    EXPECT_EQ(test::LastStartField(folder, "elevated"), "0")
-        << test::ReadWholeFile(folder + "starts.txt");
+    for (int i = 0; i < 100 && test::LastStartField(test::StartRecords(folder), "elevated").empty();
+         ++i)
+        Sleep(50);
+    EXPECT_EQ(test::LastStartField(test::StartRecords(folder), "elevated"), "0")
+        << test::StartRecords(folder);
     TerminateProcess(standIn.get(), 0);
     test::WaitForExit(standIn);
     DoneStartupState();
