@@ -16,10 +16,14 @@
 #include <vector>
 
 #include "kit/result_count.h"
+#include "startup/win_handles.h"
 #include "support/installation.h"
 
 namespace {
 
+using telvo::TProcessHandle;
+using telvo::TRegKey;
+using telvo::TSid;
 using telvo::kit::TResultCount;
 
 constexpr char kBackupKey[] = "Software\\TelvoTestKitBackup";
@@ -80,111 +84,104 @@ std::string OwnFolder() {
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
+// The key opened with `access` in `view`; empty when it cannot be opened.
+TRegKey OpenKey(HKEY root, const std::string& key, REGSAM access, REGSAM view = 0) {
+    TRegKey handle;
+    RegOpenKeyExA(root, key.c_str(), 0, access | view, handle.put());
+    return handle;
+}
+
+TRegKey CreateKey(HKEY root, const std::string& key) {
+    TRegKey handle;
+    RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, handle.put(),
+                    nullptr);
+    return handle;
+}
+
 bool KeyExists(HKEY root, const std::string& key, REGSAM view) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | view, &handle) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(handle);
-    return true;
+    return OpenKey(root, key, KEY_READ, view).valid();
 }
 
 void DeleteTree(HKEY root, const std::string& key, REGSAM view) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS | view, &handle) != ERROR_SUCCESS)
+    const TRegKey handle = OpenKey(root, key, KEY_ALL_ACCESS, view);
+    if (!handle)
         return;
-    RegDeleteTreeA(handle, nullptr);
-    RegCloseKey(handle);
+    RegDeleteTreeA(handle.get(), nullptr);
     RegDeleteKeyExA(root, key.c_str(), view, 0);
 }
 
 bool CopyTree(HKEY fromRoot, const std::string& from, HKEY toRoot, const std::string& to) {
-    HKEY source = nullptr, target = nullptr;
-    if (RegOpenKeyExA(fromRoot, from.c_str(), 0, KEY_READ, &source) != ERROR_SUCCESS)
-        return false;
-    bool copied = false;
-    if (RegCreateKeyExA(toRoot, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
-                        nullptr) == ERROR_SUCCESS) {
-        copied = RegCopyTreeA(source, nullptr, target) == ERROR_SUCCESS;
-        RegCloseKey(target);
-    }
-    RegCloseKey(source);
-    return copied;
+    const TRegKey source = OpenKey(fromRoot, from, KEY_READ);
+    const TRegKey target = source ? CreateKey(toRoot, to) : TRegKey();
+    return target && RegCopyTreeA(source.get(), nullptr, target.get()) == ERROR_SUCCESS;
 }
 
 // Saves what the tests change into the backup key. Each kept value is stored under its index,
 // with its type, or not at all when it was absent.
 bool SaveState() {
-    HKEY backup = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kBackupKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &backup, nullptr) != ERROR_SUCCESS)
+    const TRegKey backup = CreateKey(HKEY_CURRENT_USER, kBackupKey);
+    if (!backup)
         return false;
     bool saved = true;
     const std::vector<TKeptValue>& values = KeptValues();
     for (size_t i = 0; i < values.size(); ++i) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(values[i].Root, values[i].Key, 0, KEY_READ | values[i].View, &key) !=
-            ERROR_SUCCESS)
-            continue;
+        const TRegKey key = OpenKey(values[i].Root, values[i].Key, KEY_READ, values[i].View);
         DWORD type = 0, size = 0;
-        if (RegQueryValueExA(key, values[i].Name, nullptr, &type, nullptr, &size) ==
-            ERROR_SUCCESS) {
+        if (key && RegQueryValueExA(key.get(), values[i].Name, nullptr, &type, nullptr, &size) ==
+                       ERROR_SUCCESS) {
             std::string bytes(size, '\0');
-            RegQueryValueExA(key, values[i].Name, nullptr, &type,
+            RegQueryValueExA(key.get(), values[i].Name, nullptr, &type,
                              reinterpret_cast<BYTE*>(bytes.data()), &size);
-            saved = saved && RegSetValueExA(backup, std::to_string(i).c_str(), 0, type,
+            saved = saved && RegSetValueExA(backup.get(), std::to_string(i).c_str(), 0, type,
                                             reinterpret_cast<const BYTE*>(bytes.data()),
                                             size) == ERROR_SUCCESS;
         }
-        RegCloseKey(key);
     }
     const DWORD hadTamrel = KeyExists(HKEY_CURRENT_USER, kTamrelKey, 0) ? 1 : 0;
     if (hadTamrel)
         saved = saved && CopyTree(HKEY_CURRENT_USER, kTamrelKey, HKEY_CURRENT_USER,
                                   std::string(kBackupKey) + "\\Tamrel");
     // Written last: a backup without it was cut short while saving and holds nothing to restore.
-    saved = saved && RegSetValueExA(backup, "HadTamrel", 0, REG_DWORD,
-                                    reinterpret_cast<const BYTE*>(&hadTamrel),
-                                    sizeof hadTamrel) == ERROR_SUCCESS;
-    RegCloseKey(backup);
-    return saved;
+    return saved && RegSetValueExA(backup.get(), "HadTamrel", 0, REG_DWORD,
+                                   reinterpret_cast<const BYTE*>(&hadTamrel),
+                                   sizeof hadTamrel) == ERROR_SUCCESS;
 }
 
 // Puts back what SaveState kept, removes what only the tests make, and drops the backup.
 void RestoreState() {
-    HKEY backup = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kBackupKey, 0, KEY_READ, &backup) != ERROR_SUCCESS)
+    TRegKey backup = OpenKey(HKEY_CURRENT_USER, kBackupKey, KEY_READ);
+    if (!backup)
         return;
     DWORD hadTamrel = 0, size = sizeof hadTamrel;
     const bool complete =
-        RegQueryValueExA(backup, "HadTamrel", nullptr, nullptr, reinterpret_cast<BYTE*>(&hadTamrel),
-                         &size) == ERROR_SUCCESS;
+        RegQueryValueExA(backup.get(), "HadTamrel", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(&hadTamrel), &size) == ERROR_SUCCESS;
     if (complete) {
         const std::vector<TKeptValue>& values = KeptValues();
         for (size_t i = 0; i < values.size(); ++i) {
-            HKEY key = nullptr;
-            if (RegOpenKeyExA(values[i].Root, values[i].Key, 0, KEY_ALL_ACCESS | values[i].View,
-                              &key) != ERROR_SUCCESS)
+            const TRegKey key =
+                OpenKey(values[i].Root, values[i].Key, KEY_ALL_ACCESS, values[i].View);
+            if (!key)
                 continue;
             DWORD type = 0, length = 0;
             const std::string name = std::to_string(i);
-            if (RegQueryValueExA(backup, name.c_str(), nullptr, &type, nullptr, &length) ==
+            if (RegQueryValueExA(backup.get(), name.c_str(), nullptr, &type, nullptr, &length) ==
                 ERROR_SUCCESS) {
                 std::string bytes(length, '\0');
-                RegQueryValueExA(backup, name.c_str(), nullptr, &type,
+                RegQueryValueExA(backup.get(), name.c_str(), nullptr, &type,
                                  reinterpret_cast<BYTE*>(bytes.data()), &length);
-                RegSetValueExA(key, values[i].Name, 0, type,
+                RegSetValueExA(key.get(), values[i].Name, 0, type,
                                reinterpret_cast<const BYTE*>(bytes.data()), length);
             } else {
-                RegDeleteValueA(key, values[i].Name);
+                RegDeleteValueA(key.get(), values[i].Name);
             }
-            RegCloseKey(key);
         }
         DeleteTree(HKEY_CURRENT_USER, kTamrelKey, 0);
         if (hadTamrel)
             CopyTree(HKEY_CURRENT_USER, std::string(kBackupKey) + "\\Tamrel", HKEY_CURRENT_USER,
                      kTamrelKey);
     }
-    RegCloseKey(backup);
+    backup.reset();
     for (const TTestKey& key : TestKeys()) DeleteTree(key.Root, key.Key, key.View);
     DeleteTree(HKEY_CURRENT_USER, kBackupKey, 0);
 }
@@ -227,14 +224,12 @@ std::string VirtualStoreFolder() {
 
 bool IsAdministrator() {
     SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
-    PSID administrators = nullptr;
-    if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators))
-        return false;
+    TSid administrators;
     BOOL member = FALSE;
-    CheckTokenMembership(nullptr, administrators, &member);
-    FreeSid(administrators);
-    return member;
+    return AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                    DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                    administrators.put()) &&
+           CheckTokenMembership(nullptr, administrators.get(), &member) && member;
 }
 
 // Runs one test program and returns its exit code; -1 when it could not be started, -2 when it
@@ -247,18 +242,16 @@ int RunProgram(const std::string& commandLine, const std::string& folder) {
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
                         &startup, &info))
         return -1;
-    CloseHandle(info.hThread);
-    int code = -2;
-    if (WaitForSingleObject(info.hProcess, kProgramTimeLimitMs) == WAIT_OBJECT_0) {
-        DWORD exitCode = 0;
-        GetExitCodeProcess(info.hProcess, &exitCode);
-        code = static_cast<int>(exitCode);
-    } else {
-        TerminateProcess(info.hProcess, 255);
-        WaitForSingleObject(info.hProcess, 10000);
+    const TProcessHandle process(info.hProcess);
+    const TProcessHandle thread(info.hThread);
+    if (WaitForSingleObject(process.get(), kProgramTimeLimitMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process.get(), 255);
+        WaitForSingleObject(process.get(), 10000);
+        return -2;
     }
-    CloseHandle(info.hProcess);
-    return code;
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.get(), &exitCode);
+    return static_cast<int>(exitCode);
 }
 
 // Ctrl+C reaches the test program too; the runner itself stays to put things back.
