@@ -10,9 +10,25 @@
 namespace telvo {
 namespace {
 
-bool& Unattended() {
-    static bool unattended = false;
-    return unattended;
+enum class TAttendance { Undecided, Deciding, Attended, Unattended };
+
+TAttendance& Attendance() {
+    static TAttendance attendance = TAttendance::Undecided;
+    return attendance;
+}
+
+TAttendanceFacts GatherAttendanceFacts() {
+    TAttendanceFacts facts;
+    USEROBJECTFLAGS flags{};
+    DWORD needed = 0;
+    if (HWINSTA station = GetProcessWindowStation();
+        station && GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, &needed))
+        facts.StationVisible = (flags.dwFlags & WSF_VISIBLE) != 0;
+    DWORD session = 0;
+    if (ProcessIdToSessionId(GetCurrentProcessId(), &session))
+        facts.SessionId = session;
+    facts.WindowsMajorVersion = WindowsMajorVersion();
+    return facts;
 }
 
 TBoxHandler& CurrentHandler() {
@@ -29,32 +45,27 @@ int ShowSystemBox(const TBoxRequest& r) {
 }  // namespace
 
 int ShowBox(const TBoxRequest& request) {
-    if (Unattended())
+    if (NobodyCanAnswer())
         return (request.Style & MB_TYPEMASK) == MB_YESNO ? kAnswerNo : kAnswerOk;
     const TBoxHandler& handler = CurrentHandler();
     return handler ? handler(request) : ShowSystemBox(request);
 }
 
-void DecideAttendance() {
-    TAttendanceFacts facts;
-    USEROBJECTFLAGS flags{};
-    DWORD needed = 0;
-    if (HWINSTA station = GetProcessWindowStation();
-        station && GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, &needed))
-        facts.StationVisible = (flags.dwFlags & WSF_VISIBLE) != 0;
-    DWORD session = 0;
-    if (ProcessIdToSessionId(GetCurrentProcessId(), &session))
-        facts.SessionId = session;
-    facts.WindowsMajorVersion = WindowsMajorVersion();
-    Unattended() = IsUnattended(facts);
-}
-
 bool NobodyCanAnswer() {
-    return Unattended();
+    TAttendance& attendance = Attendance();
+    // Asked again while deciding (a system function missing on the way) it counts as attended.
+    if (attendance == TAttendance::Undecided) {
+        attendance = TAttendance::Deciding;
+        attendance =
+            IsUnattended(GatherAttendanceFacts()) ? TAttendance::Unattended : TAttendance::Attended;
+    }
+    return attendance == TAttendance::Unattended;
 }
 
 bool ReplaceNobodyCanAnswer(bool nobody) {
-    return std::exchange(Unattended(), nobody);
+    const bool previous = NobodyCanAnswer();
+    Attendance() = nobody ? TAttendance::Unattended : TAttendance::Attended;
+    return previous;
 }
 
 TBoxHandler ReplaceBoxHandler(TBoxHandler handler) {

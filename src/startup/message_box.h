@@ -35,12 +35,11 @@ using TBoxHandler = std::function<int(const TBoxRequest&)>;
 // the answer that changes nothing: No for a question, OK otherwise.
 int ShowBox(const TBoxRequest& request);
 
-// Decides, once, at the start of the process, whether anybody can answer a box: from the
-// process's window station, its session and the Windows version (IsUnattended). A station or
-// session that cannot be asked about counts as attended, as every run was before.
-void DecideAttendance();
-
-// The decision of DecideAttendance; false until it has run.
+// Whether nobody can answer a box in this process, from its window station, its session and the
+// Windows version (IsUnattended). Decided the first time it is asked and kept: none of these
+// changes while the process runs, and asking loads USER32, which a silent run that shows
+// nothing and starts nothing then never loads. A station or session that cannot be asked about
+// counts as attended, as every run was before.
 bool NobodyCanAnswer();
 
 // Sets the decision, for tests; returns the previous one.

@@ -11,7 +11,6 @@
 
 #include "lang/lang_unit.h"
 #include "startup/application_error.h"
-#include "startup/message_box.h"
 #include "startup/safe_loading.h"
 #include "startup/startup_state.h"
 #include "telvo_payload.h"
@@ -42,8 +41,6 @@ extern "C" __attribute__((force_align_arg_pointer)) int TelvoStartup() {
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    // Before anything could show a box, the "Application Error" box included.
-    telvo::DecideAttendance();
     return telvo::RunGuarded([] {
         TModulesScope modules;
         telvo::Carried = {telvo::carried::DataFileName, telvo::carried::ContentKey,

@@ -63,7 +63,6 @@ TEST_F(StartupStateTest, RussianBoxUsesMessageBoxExAInRussian) {
 // Where nobody can answer, no box reaches the system or a handler, and each gets the answer
 // that changes nothing. The test process itself runs on a station somebody sees.
 TEST_F(StartupStateTest, NobodyToAnswerShowsNoBox) {
-    DecideAttendance();
     EXPECT_FALSE(NobodyCanAnswer());
     test::TScriptedBoxes boxes;
     boxes.Answer(kAnswerYes);
