@@ -6,6 +6,7 @@
 #include "discovery/registry_layout.h"
 #include "startup/registry_error.h"
 #include "startup/startup_state.h"
+#include "startup/well_known_sids.h"
 #include "startup/win_handles.h"
 
 namespace telvo {
@@ -67,10 +68,8 @@ std::string UninstallEntryFolder(const std::string& entryKey) {
 // recommends the call itself), without loading SHELL32, which the package needs for nothing
 // else. Under User Account Control only an elevated token counts.
 bool CurrentUserIsAdministrator() {
-    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
-    TSid administrators;
-    if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, administrators.put()))
+    const TSid administrators = AdministratorsSid();
+    if (!administrators)
         return false;
     BOOL member = FALSE;
     return CheckTokenMembership(nullptr, administrators.get(), &member) && member;

@@ -3,7 +3,10 @@
 #include <windows.h>
 
 #include "install/file_in_use.h"
+#include "install/install_directory.h"
 #include "install/write_plan.h"
+#include "install/writer_lock.h"
+#include "startup/safe_loading.h"
 #include "startup/startup_state.h"
 #include "startup/win_handles.h"
 
@@ -11,19 +14,8 @@ namespace telvo {
 
 namespace {
 
-// Temporary names tried before giving up; each is taken only if no file has it yet.
+// Temporary names tried before giving up; each is taken only if no entry has it yet.
 constexpr uint32_t kTemporaryNameAttempts = 16;
-
-// Runs of the package take turns at writing: a run holds this lock from the removal of earlier
-// runs' leftovers until its own temporary file has replaced the target or is gone, so the
-// leftovers it removes can only be those of runs that ended, killed or crashed. The global
-// namespace reaches runs in other sessions and cannot be taken by a process without the right
-// to create global objects (standard users lack it). A run killed while holding the lock
-// leaves it abandoned, which the next run takes over as usual.
-constexpr char kWriterLockName[] = "Global\\TelvoUpdate.DataFileWriter";
-// Another run's write, retries included, takes seconds; a holder that keeps the lock far longer
-// is stuck, and this run then fails rather than wait without end.
-constexpr DWORD kWriterLockWaitMs = 60 * 1000;
 
 struct TCarriedBytes {
     const void* Data = nullptr;
@@ -49,85 +41,121 @@ bool FindCarriedBytes(const std::string& name, const std::string& type, TLoadedR
     return bytes.Data != nullptr;
 }
 
-class TWriterLock {
+// From the system's random generator: a name nobody can know, and so create, first.
+uint32_t RandomTag() {
+    using TGenRandom = BOOLEAN(WINAPI*)(PVOID, ULONG);
+    static const auto genRandom =
+        reinterpret_cast<TGenRandom>(SystemEntry("advapi32.dll", "SystemFunction036"));
+    uint32_t tag = 0;
+    if (!genRandom(&tag, sizeof tag))
+        tag = static_cast<uint32_t>(GetTickCount()) ^ (GetCurrentProcessId() << 16);
+    return tag;
+}
+
+// The new file, from its creation to its rename over the target, held open exclusively: no
+// other process can open, swap, rewrite or delete it meanwhile. Unless kept, it is deleted
+// through its handle on every road out of the write, an exception included.
+class TTemporaryFile {
   public:
-    TWriterLock() : Mutex(CreateMutexA(nullptr, FALSE, kWriterLockName)) {
-        if (!Mutex)
-            return;
-        const DWORD wait = WaitForSingleObject(Mutex.get(), kWriterLockWaitMs);
-        Held = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    TTemporaryFile() = default;
+    TTemporaryFile(TTemporaryFile&&) = default;
+    TTemporaryFile& operator=(TTemporaryFile&&) = default;
+    ~TTemporaryFile() {
+        if (File && !Kept)
+            DeleteOnClose(File.get());
     }
-    ~TWriterLock() {
-        if (Held)
-            ReleaseMutex(Mutex.get());
+
+    // Creates a new plain file under an unpredictable name of the writer's pattern.
+    static TTemporaryFile Create(const TInstallDirectory& folder, const std::string& targetName) {
+        TTemporaryFile created;
+        for (uint32_t i = 0; i < kTemporaryNameAttempts; ++i) {
+            const std::wstring name = WideFromAnsi(TemporaryPathFor(targetName, RandomTag()));
+            const DWORD error = folder.OpenEntry(
+                name, GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES, 0, FILE_CREATE, created.File);
+            if (error == ERROR_SUCCESS) {
+                // Created anywhere but as this folder's own plain file: removed again.
+                if (!folder.IsPlainEntry(created.File.get(), name)) {
+                    DeleteOnClose(created.File.get());
+                    created.File.reset();
+                }
+                return created;
+            }
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+                break;
+        }
+        created.File.reset();
+        return created;
     }
-    TWriterLock(const TWriterLock&) = delete;
-    TWriterLock& operator=(const TWriterLock&) = delete;
-    bool IsHeld() const { return Held; }
+
+    HANDLE get() const { return File.get(); }
+    explicit operator bool() const { return File.valid(); }
+    // After the rename: the file is the target now.
+    void Keep() { Kept = true; }
 
   private:
-    TMutexHandle Mutex;
-    bool Held = false;
+    TFileHandle File;
+    bool Kept = false;
 };
 
-// Removes the temporary files that earlier runs left beside the target: files named by this
-// writer's pattern only, never a folder or a link. Called with the writer lock held.
-void RemoveLeftovers(const std::string& targetPath) {
-    const std::string folder = FolderOfPath(targetPath);
-    const std::string targetName = targetPath.substr(folder.size());
-    WIN32_FIND_DATAA found{};
-    TFindHandle find(FindFirstFileA((targetPath + ".*.tmp").c_str(), &found));
-    if (!find)
-        return;
-    do {
-        constexpr DWORD kNotAPlainFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
-        if (!(found.dwFileAttributes & kNotAPlainFile) &&
-            IsTemporaryNameFor(targetName, found.cFileName))
-            DeleteFileA((folder + found.cFileName).c_str());
-    } while (FindNextFileA(find.get(), &found));
-}
-
-// Creates a file that did not exist before, beside the target.
-TFileHandle CreateTemporaryFile(const std::string& targetPath, std::string& temporaryPath) {
-    const uint32_t base = GetCurrentProcessId() << 8;
-    for (uint32_t i = 0; i < kTemporaryNameAttempts; ++i) {
-        temporaryPath = TemporaryPathFor(targetPath, base + i);
-        TFileHandle file(CreateFileA(temporaryPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file || GetLastError() != ERROR_FILE_EXISTS)
-            return file;
+// Removes the temporary files that earlier runs left beside the target: plain files of this
+// writer's pattern only, each opened without following a link, checked, and deleted through
+// its handle. A link, a folder or a file with a second name is left alone, and so is a run's
+// file that is still open.
+void RemoveLeftovers(const TInstallDirectory& folder, const std::string& targetName) {
+    for (const std::wstring& name : folder.EntryNames()) {
+        std::string ansiName;
+        if (!AnsiFromWide(name, ansiName) || !IsTemporaryNameFor(targetName, ansiName))
+            continue;
+        TFileHandle candidate;
+        if (folder.OpenEntry(name, DELETE | FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+                             candidate) == ERROR_SUCCESS &&
+            folder.IsPlainEntry(candidate.get(), name))
+            DeleteOnClose(candidate.get());
     }
-    return TFileHandle();
 }
 
-// One write request of the whole size; a short write counts as a failure. Closes the file, as
-// the move that follows needs.
-bool WriteWhole(TFileHandle file, const TCarriedBytes& bytes) {
-    DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.Data, bytes.Size, &written, nullptr) || written != bytes.Size)
+// A target that is a folder, or a file marked read-only, hidden or system, is never replaced.
+bool TargetRefusesReplacement(const TInstallDirectory& folder, const std::wstring& targetName) {
+    TFileHandle target;
+    const DWORD error =
+        folder.OpenEntry(targetName, FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, target);
+    if (error == ERROR_FILE_NOT_FOUND)
         return false;
-    return FlushFileBuffers(file.get()) != FALSE;
+    BY_HANDLE_FILE_INFORMATION information{};
+    return error != ERROR_SUCCESS || !GetFileInformationByHandle(target.get(), &information) ||
+           RefusesReplacement(information.dwFileAttributes);
+}
+
+// One write request of the whole size; a short write counts as a failure. Flushed before the
+// rename, so the target is never replaced by a file the disk does not hold yet.
+bool WriteWhole(HANDLE file, const TCarriedBytes& bytes) {
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.Data, bytes.Size, &written, nullptr) || written != bytes.Size)
+        return false;
+    return FlushFileBuffers(file) != FALSE;
 }
 
 // The target must be free for an exclusive open, as a direct create would demand, before the
-// new file is moved over it; a holder's handle would otherwise see its file vanish.
-TAttemptResult ReplaceTarget(const std::string& temporaryPath, const std::string& targetPath) {
+// new file is renamed over it; a holder's handle would otherwise see its file vanish.
+TAttemptResult ReplaceTarget(const TInstallDirectory& folder, TTemporaryFile& file,
+                             const std::wstring& targetName) {
     {
-        TFileHandle probe(CreateFileA(targetPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!probe) {
-            const DWORD error = GetLastError();
-            if (InUseError(error))
-                return TAttemptResult::InUse;
-            if (error != ERROR_FILE_NOT_FOUND)
-                return TAttemptResult::Failed;
-        }
+        TFileHandle probe;
+        const DWORD error =
+            folder.OpenEntry(targetName, GENERIC_READ | GENERIC_WRITE, 0, FILE_OPEN, probe);
+        if (InUseError(error))
+            return TAttemptResult::InUse;
+        if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND)
+            return TAttemptResult::Failed;
     }
-    if (MoveFileExA(temporaryPath.c_str(), targetPath.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    const DWORD error = folder.MoveInto(file.get(), targetName);
+    if (error == ERROR_SUCCESS) {
+        file.Keep();
         return TAttemptResult::Done;
-    // Someone opened the target between the probe and the move.
-    const DWORD error = GetLastError();
+    }
+    // Someone opened the target between the probe and the rename.
     return InUseError(error) || error == ERROR_ACCESS_DENIED ? TAttemptResult::InUse
                                                              : TAttemptResult::Failed;
 }
@@ -135,8 +163,11 @@ TAttemptResult ReplaceTarget(const std::string& temporaryPath, const std::string
 TWriteResult PutCarriedFile(const std::string& name, const std::string& type,
                             const std::string& targetPath,
                             const std::function<bool()>& mayReplace) {
-    const DWORD attributes = GetFileAttributesA(targetPath.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && RefusesReplacement(attributes))
+    const std::string targetFolder = FolderOfPath(targetPath);
+    const std::string targetName = targetPath.substr(targetFolder.size());
+    const std::wstring wideTargetName = WideFromAnsi(targetName);
+    const TInstallDirectory folder = TInstallDirectory::Open(targetFolder);
+    if (!folder || TargetRefusesReplacement(folder, wideTargetName))
         return TWriteResult::Failed;
 
     TLoadedResource loaded;
@@ -145,24 +176,18 @@ TWriteResult PutCarriedFile(const std::string& name, const std::string& type,
         return TWriteResult::Failed;
 
     const TWriterLock lock;
-    if (!lock.IsHeld())
+    if (lock.TimedOut())
         return TWriteResult::Failed;
-    RemoveLeftovers(targetPath);
-    std::string temporaryPath;
-    TFileHandle file = CreateTemporaryFile(targetPath, temporaryPath);
-    if (!file)
+    RemoveLeftovers(folder, targetName);
+    TTemporaryFile file = TTemporaryFile::Create(folder, targetName);
+    if (!file || !WriteWhole(file.get(), bytes))
         return TWriteResult::Failed;
-    TWriteResult result =
-        WriteWhole(std::move(file), bytes) ? TWriteResult::Written : TWriteResult::Failed;
-    if (result == TWriteResult::Written && !mayReplace())
-        result = TWriteResult::Withheld;
-    if (result == TWriteResult::Written &&
-        RetryWhileInUse([&] { return ReplaceTarget(temporaryPath, targetPath); },
-                        [] { Sleep(kFileInUseRetryDelayMs); }) != TAttemptResult::Done)
-        result = TWriteResult::Failed;
-    if (result != TWriteResult::Written)
-        DeleteFileA(temporaryPath.c_str());
-    return result;
+    if (!mayReplace())
+        return TWriteResult::Withheld;
+    return RetryWhileInUse([&] { return ReplaceTarget(folder, file, wideTargetName); },
+                           [] { Sleep(kFileInUseRetryDelayMs); }) == TAttemptResult::Done
+               ? TWriteResult::Written
+               : TWriteResult::Failed;
 }
 
 }  // namespace

@@ -10,21 +10,24 @@ namespace telvo {
 // Copies the resource `resourceName` of type `resourceType` (found without regard to case) from
 // the running executable to `targetPath`.
 //
-// The bytes go straight from the loaded resource, in one write request, to a new file beside
-// the target; that file is flushed and then moved over the target in one step. So the old
-// target stays whole until the new one is complete, and no payload-sized buffer is needed.
-// While another process holds the target open the move is retried (kFileInUseAttempts,
-// kFileInUseRetryDelayMs apart).
+// The target's folder is opened once as a directory (a folder reached through links is the
+// directory it resolves to; a path that opens no directory of a file system fails), and every
+// create, rename and delete happens relative to it, never through a link at the name. The
+// bytes go straight from the loaded resource, in one write request, into a new file of an
+// unpredictable name beside the target, held open exclusively; that file is flushed and then
+// renamed over the target through its handle. So the old target stays whole until the new one
+// is complete, and no payload-sized buffer is needed. While another process holds the target
+// open the rename is retried (kFileInUseAttempts, kFileInUseRetryDelayMs apart).
 //
-// Runs of the package write one at a time (a global named mutex, waited for up to a minute).
-// Before writing, the writer removes the temporary files that earlier, interrupted runs left
-// beside the target (its own name pattern only); a run killed at any moment leaves the target
-// whole, and the next write cleans up after it.
+// Runs of the package take turns at writing (writer_lock.h). Before writing, the writer removes
+// the temporary files that earlier, interrupted runs left beside the target (plain files of its
+// own name pattern only); a run killed at any moment leaves the target whole, and the next
+// write cleans up after it.
 //
 // Returns true when the target holds the resource's bytes. On any failure (resource missing,
-// folder missing or not writable, target read-only, hidden, system or held open, disk full) it
-// shows "Can't install file " + targetPath through ShowErrorBox, leaves the target as it was,
-// removes its temporary file and returns false.
+// folder missing, not writable or no folder of a file system, target read-only, hidden, system
+// or held open, disk full) it shows "Can't install file " + targetPath through ShowErrorBox,
+// leaves the target as it was, removes its temporary file and returns false.
 bool WriteDataFile(const std::string& resourceName, const std::string& resourceType,
                    const std::string& targetPath);
 
@@ -33,7 +36,8 @@ enum class TWriteResult { Written, Failed, Withheld };
 // WriteDataFile with a last word for the caller: `mayReplace` is asked once, after the new file
 // is complete and before it replaces the target, or before the failure message when the write
 // failed earlier. When it says no, the new file is removed, nothing is shown, the target is left
-// as it was and the result is Withheld. This lets the caller finish a check of its own while
+// as it was and the result is Withheld. The new file is removed on every road, also when
+// `mayReplace` throws. This lets the caller finish a check of its own while
 // the bytes are written, without anything visible changing before the check has passed.
 TWriteResult WriteDataFileGated(const std::string& resourceName, const std::string& resourceType,
                                 const std::string& targetPath,

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace telvo {
 
@@ -27,6 +28,20 @@ std::string TemporaryPathFor(const std::string& targetPath, uint32_t tag);
 // eight hex digits and ".tmp", compared without regard to case as the file system does. Only
 // such files are removed as leftovers of an interrupted run.
 bool IsTemporaryNameFor(const std::string& targetName, const std::string& fileName);
+
+// True when `folder` can only name a folder of a file system: a drive-letter path, a UNC
+// share, their "\\?\" forms ("\\?\C:\", "\\?\UNC\") or a relative path. The device and
+// object namespaces ("\\.\", "\??\", "\\?\GLOBALROOT\", any other "\\?\" form) are
+// refused: through them a name reaches devices and object-manager links, and the writer works
+// only in a folder of a file system.
+bool IsFileSystemFolderPath(std::string_view folder);
+
+// True when `entryPath`, the final path of an opened entry as the system gives it, is
+// `folderPath` (the final path of the folder it was opened in) + "\" + `name`: the entry is
+// the folder's own and was not reached through a link. ASCII letters compare without regard to
+// case.
+bool IsPathOfEntry(std::wstring_view folderPath, std::wstring_view entryPath,
+                   std::wstring_view name);
 
 // The failure message, naming the target; the reason of the failure is never part of it.
 std::string InstallFailureEnglish(const std::string& targetPath);

@@ -44,13 +44,17 @@ bool RestrictDllSearchToSystemFolder() {
     return false;
 }
 
-void* SystemEntry(const char* dll, const char* name) {
+void* OptionalSystemEntry(const char* dll, const char* name) {
     // A module loaded once stays loaded for the life of the process.
     const HMODULE module = LoadFromSystemFolder(dll);
-    const FARPROC entry = module ? GetProcAddress(module, name) : nullptr;
+    return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
+}
+
+void* SystemEntry(const char* dll, const char* name) {
+    void* entry = OptionalSystemEntry(dll, name);
     if (!entry)
         EndForMissingEntry(dll, name);
-    return reinterpret_cast<void*>(entry);
+    return entry;
 }
 
 }  // namespace telvo

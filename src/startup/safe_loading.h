@@ -23,4 +23,8 @@ bool RestrictDllSearchToSystemFolder();
 // package cannot go on without a function of Windows itself.
 void* SystemEntry(const char* dll, const char* name);
 
+// The same for a function that older Windows versions (or Windows-compatible systems) lack:
+// nullptr where the DLL or the function is missing, for the caller to take another road.
+void* OptionalSystemEntry(const char* dll, const char* name);
+
 }  // namespace telvo

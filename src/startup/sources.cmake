@@ -12,4 +12,5 @@ list(APPEND TELVO_WIN32_SOURCES
   src/startup/startup_state.cpp
   src/startup/application_error.cpp
   src/startup/safe_loading.cpp
+  src/startup/well_known_sids.cpp
 )

@@ -3,12 +3,15 @@
 // earlier state intact.
 #include "install/data_file_writer.h"
 #include "install/folder_size.h"
+#include "install/write_plan.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <stdexcept>
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -269,6 +272,40 @@ TEST_F(DataFileWriterTest, AWriteWaitsForTheRunThatIsWriting) {
     thisRun.join();
     EXPECT_TRUE(done);
     EXPECT_TRUE(test::FileEquals(Target, Payload));
+    EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
+}
+
+// Temporary names come from the system's random generator: they differ from write to write and
+// carry nothing of the process id, which another process could know and plant first.
+TEST_F(DataFileWriterTest, TemporaryNamesAreUnpredictable) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(WriteDataFileGated("vost", "cok", Target,
+                                     [&] {
+                                         for (const std::string& name : test::FolderNames(Folder))
+                                             if (name != "vost.cok")
+                                                 names.push_back(name);
+                                         return true;
+                                     }),
+                  TWriteResult::Written);
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_NE(names[0], names[1]);
+    char pid[16];
+    std::snprintf(pid, sizeof pid, "%06lx", static_cast<unsigned long>(GetCurrentProcessId()));
+    for (const std::string& name : names) {
+        EXPECT_TRUE(IsTemporaryNameFor("vost.cok", name)) << name;
+        EXPECT_NE(name.substr(9, 6), pid) << name;
+    }
+}
+
+// A verdict that throws leaves the old file and no temporary file behind.
+TEST_F(DataFileWriterTest, TemporaryFileGoesWhenTheVerdictThrows) {
+    const std::string old = test::OldFileBytes(1000);
+    test::WriteFileBytes(Target, old);
+    EXPECT_THROW(WriteDataFileGated("vost", "cok", Target,
+                                    []() -> bool { throw std::runtime_error("verdict"); }),
+                 std::runtime_error);
+    EXPECT_TRUE(test::FileEquals(Target, old));
     EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
 }
 

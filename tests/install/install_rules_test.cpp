@@ -174,6 +174,44 @@ TEST(WritePlanTest, LeftoversAreRecognisedByTheWritersNamePatternOnly) {
     EXPECT_FALSE(IsTemporaryNameFor("", ".00c0ffee.tmp"));
 }
 
+// The writer works only in folders of a file system: the device and object namespaces, where
+// a name reaches devices and object-manager links, are refused before anything is opened.
+TEST(WritePlanTest, OnlyFileSystemFoldersAreWrittenTo) {
+    struct Case {
+        const char* folder;
+        bool accepted;
+    } cases[] = {{"C:\\Program Files\\Telvo\\", true},
+                 {"c:/Telvo/", true},
+                 {"\\\\server\\share\\Telvo\\", true},
+                 {"\\\\?\\C:\\Telvo\\", true},
+                 {"\\\\?\\UNC\\server\\share\\", true},
+                 {"Telvo\\", true},
+                 {"", true},
+                 {"\\\\?\\GLOBALROOT\\RPC Control\\", false},
+                 {"\\\\?\\globalroot\\??\\C:\\Telvo\\", false},
+                 {"\\\\.\\C:\\Telvo\\", false},
+                 {"//./C:/Telvo/", false},
+                 {"\\\\.\\PhysicalDrive0\\", false},
+                 {"\\??\\C:\\Telvo\\", false},
+                 {"\\\\?\\C:", false},
+                 {"\\\\?\\Volume{01234567-89ab-cdef-0123-456789abcdef}\\", false},
+                 {"\\\\?\\unix\\tmp\\", false}};
+    for (const Case& c : cases) EXPECT_EQ(IsFileSystemFolderPath(c.folder), c.accepted) << c.folder;
+}
+
+// An opened entry is the folder's own only where the system places it at folder + name.
+TEST(WritePlanTest, EntriesReachedThroughLinksAreNotTheFoldersOwn) {
+    const std::wstring folder = L"\\\\?\\C:\\Program Files\\Telvo";
+    EXPECT_TRUE(
+        IsPathOfEntry(folder, folder + L"\\vost.cok.0badf00d.tmp", L"vost.cok.0badf00d.tmp"));
+    EXPECT_TRUE(IsPathOfEntry(folder, L"\\\\?\\c:\\program files\\telvo\\VOST.COK", L"vost.cok"));
+    EXPECT_FALSE(IsPathOfEntry(folder, L"\\\\?\\C:\\Windows\\System32\\vost.cok", L"vost.cok"));
+    EXPECT_FALSE(IsPathOfEntry(folder, folder + L"\\sub\\vost.cok", L"vost.cok"));
+    EXPECT_FALSE(IsPathOfEntry(folder, folder + L"\\other.cok", L"vost.cok"));
+    EXPECT_FALSE(IsPathOfEntry(folder, L"", L"vost.cok"));
+    EXPECT_FALSE(IsPathOfEntry(folder, folder + L"\\", L""));
+}
+
 // The one message carries the full target path and nothing else.
 TEST(WritePlanTest, FailureMessagesNameTheTargetExactly) {
     EXPECT_EQ(InstallFailureEnglish("C:\\Telvo\\vost.cok"),

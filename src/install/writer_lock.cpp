@@ -1,0 +1,96 @@
+#include "install/writer_lock.h"
+
+#include <windows.h>
+
+#include "startup/safe_loading.h"
+#include "startup/well_known_sids.h"
+
+namespace telvo {
+namespace {
+
+constexpr char kNamespaceAlias[] = "TelvoUpdate";
+constexpr char kLockInNamespace[] = "TelvoUpdate\\DataFileWriter";
+constexpr char kGlobalLock[] = "Global\\TelvoUpdate.DataFileWriter";
+
+// The private-namespace calls came with Windows Vista and are missing from Wine 8, where a
+// program bound to them at load time does not even start.
+struct TNamespaceCalls {
+    decltype(&CreateBoundaryDescriptorA) CreateBoundary;
+    decltype(&AddSIDToBoundaryDescriptor) AddSid;
+    decltype(&DeleteBoundaryDescriptor) DeleteBoundary;
+    decltype(&CreatePrivateNamespaceA) CreateNamespace;
+    decltype(&OpenPrivateNamespaceA) OpenNamespace;
+    decltype(&ClosePrivateNamespace) CloseNamespace;
+
+    bool Complete() const {
+        return CreateBoundary && AddSid && DeleteBoundary && CreateNamespace && OpenNamespace &&
+               CloseNamespace;
+    }
+};
+
+const TNamespaceCalls& NamespaceCalls() {
+    static const TNamespaceCalls calls = [] {
+        const auto entry = [](const char* name) {
+            return OptionalSystemEntry("kernel32.dll", name);
+        };
+        TNamespaceCalls found{};
+        found.CreateBoundary =
+            reinterpret_cast<decltype(found.CreateBoundary)>(entry("CreateBoundaryDescriptorA"));
+        found.AddSid =
+            reinterpret_cast<decltype(found.AddSid)>(entry("AddSIDToBoundaryDescriptor"));
+        found.DeleteBoundary =
+            reinterpret_cast<decltype(found.DeleteBoundary)>(entry("DeleteBoundaryDescriptor"));
+        found.CreateNamespace =
+            reinterpret_cast<decltype(found.CreateNamespace)>(entry("CreatePrivateNamespaceA"));
+        found.OpenNamespace =
+            reinterpret_cast<decltype(found.OpenNamespace)>(entry("OpenPrivateNamespaceA"));
+        found.CloseNamespace =
+            reinterpret_cast<decltype(found.CloseNamespace)>(entry("ClosePrivateNamespace"));
+        return found;
+    }();
+    return calls;
+}
+
+}  // namespace
+
+TWriterLock::TWriterLock() {
+    const TNamespaceCalls& calls = NamespaceCalls();
+    const char* lockName = kGlobalLock;
+    if (calls.Complete()) {
+        const TSid administrators = AdministratorsSid();
+        Boundary = calls.CreateBoundary(kNamespaceAlias, 0);
+        if (!Boundary || !administrators || !calls.AddSid(&Boundary, administrators.get()))
+            return;
+        // Another run may create the namespace between a refused creation and the opening, or
+        // close the last handle of it in between: a few rounds settle either.
+        for (int round = 0; round < 4 && !Namespace; ++round) {
+            Namespace = calls.CreateNamespace(nullptr, Boundary, kNamespaceAlias);
+            if (!Namespace && GetLastError() == ERROR_ALREADY_EXISTS)
+                Namespace = calls.OpenNamespace(Boundary, kNamespaceAlias);
+        }
+        if (!Namespace)
+            return;
+        lockName = kLockInNamespace;
+    }
+    Mutex.reset(CreateMutexA(nullptr, FALSE, lockName));
+    if (!Mutex)
+        return;
+    const DWORD wait = WaitForSingleObject(Mutex.get(), kWriterLockWaitMs);
+    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED)
+        Outcome = TOutcome::Held;
+    else if (wait == WAIT_TIMEOUT)
+        Outcome = TOutcome::TimedOut;
+}
+
+TWriterLock::~TWriterLock() {
+    if (Outcome == TOutcome::Held)
+        ReleaseMutex(Mutex.get());
+    Mutex.reset();
+    const TNamespaceCalls& calls = NamespaceCalls();
+    if (Namespace)
+        calls.CloseNamespace(Namespace, 0);
+    if (Boundary)
+        calls.DeleteBoundary(Boundary);
+}
+
+}  // namespace telvo
