@@ -6,6 +6,7 @@
 #include "install/install_directory.h"
 #include "install/write_plan.h"
 #include "install/writer_lock.h"
+#include "startup/code_page.h"
 #include "startup/safe_loading.h"
 #include "startup/startup_state.h"
 #include "startup/win_handles.h"

@@ -159,30 +159,4 @@ bool DeleteOnClose(HANDLE file) {
            0;
 }
 
-std::wstring WideFromAnsi(const std::string& text) {
-    if (text.empty())
-        return {};
-    const int length =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(length > 0 ? length : 0, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
-bool AnsiFromWide(const std::wstring& text, std::string& ansi) {
-    ansi.clear();
-    if (text.empty())
-        return true;
-    BOOL inexact = FALSE;
-    const int size = static_cast<int>(text.size());
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr,
-                                           0, nullptr, &inexact);
-    if (length <= 0 || inexact)
-        return false;
-    ansi.resize(length);
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, ansi.data(), length,
-                        nullptr, &inexact);
-    return !inexact;
-}
-
 }  // namespace telvo

@@ -54,9 +54,4 @@ class TInstallDirectory {
 // Deletes the file behind `file` (opened with DELETE access) when that handle is closed.
 bool DeleteOnClose(HANDLE file);
 
-// A Win32 text in the ANSI code page as a wide string, or the other way round; the other way
-// gives false where a character has no exact counterpart (no best-fit stand-ins).
-std::wstring WideFromAnsi(const std::string& text);
-bool AnsiFromWide(const std::wstring& text, std::string& ansi);
-
 }  // namespace telvo

@@ -27,11 +27,9 @@ bool ReadFully(HANDLE file, uint8_t* buffer, DWORD size, DWORD& got) {
     return true;
 }
 
-}  // namespace
+constexpr DWORD kShareWhileChecking = FILE_SHARE_READ | FILE_SHARE_DELETE;
 
-TSelfCheck CheckFileSeal(const std::string& path) {
-    TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+TSelfCheck CheckOpenFile(const TFileHandle& file) {
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size))
         return TSelfCheck::Unreadable;
@@ -74,12 +72,25 @@ TSelfCheck CheckFileSeal(const std::string& path) {
     }
 }
 
+}  // namespace
+
+TSelfCheck CheckFileSeal(const std::string& path) {
+    return CheckOpenFile(
+        TFileHandle(CreateFileA(path.c_str(), GENERIC_READ, kShareWhileChecking, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
+}
+
 TSelfCheck CheckOwnSeal() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    // By its wide path: the package may have been started from a folder whose name the ANSI
+    // code page cannot spell, and then its ANSI name opens nothing. Up to the longest path.
+    std::wstring path(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size())
         return TSelfCheck::Unreadable;
-    return CheckFileSeal(path);
+    path.resize(length);
+    return CheckOpenFile(
+        TFileHandle(CreateFileW(path.c_str(), GENERIC_READ, kShareWhileChecking, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
 }
 
 }  // namespace telvo

@@ -13,4 +13,5 @@ list(APPEND TELVO_WIN32_SOURCES
   src/startup/application_error.cpp
   src/startup/safe_loading.cpp
   src/startup/well_known_sids.cpp
+  src/startup/code_page.cpp
 )

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "startup/code_page.h"
 #include "startup/command_line.h"
 #include "startup/identify_windows.h"
 #include "startup/message_box.h"
@@ -34,12 +35,16 @@ bool IsRussianTextLocale(uint32_t localeId) {
            kRussianTextLocales.end();
 }
 
+std::string PackageCommandLine() {
+    return AnsiOrQuestionMarks(GetCommandLineW());
+}
+
 void InitStartupState() {
     StartupState.LocaleId = GetUserDefaultLCID();
     StartupState.RussianTexts = IsRussianTextLocale(StartupState.LocaleId);
     const bool windows64 = IdentifyWindows();
     StartupState.Registry = std::make_unique<TRegistry>(windows64 ? kAccessAll64 : kAccessAll);
-    StartupState.CommandWord = AsciiLower(CommandLineArgument(GetCommandLineA(), 1));
+    StartupState.CommandWord = AsciiLower(CommandLineArgument(PackageCommandLine(), 1));
 }
 
 void DoneStartupState() {

@@ -37,6 +37,13 @@ bool IsRussianTextLocale(uint32_t localeId);
 // Runs once, before the language unit starts and the update flow begins.
 void InitStartupState();
 
+// The package's command line in the ANSI code page, each character that the code page cannot
+// spell exactly given as "?". The package's own path comes first, from a folder that anyone
+// may have named: the system's own conversion would give a look-alike for such a character,
+// and a full-width quotation mark in a folder's name would become a '"' that moves the words
+// after it.
+std::string PackageCommandLine();
+
 // Runs once at process end, after the language unit has finished: frees the registry object
 // (closing a key still open) and empties the strings.
 void DoneStartupState();

@@ -13,7 +13,6 @@ namespace telvo {
 namespace {
 
 constexpr char kRunningMarker[] = "telvo_memfile";
-constexpr DWORD kRunningMarkerSize = 64;
 constexpr char kMainWindowClass[] = "TTelvoMainForm";
 
 TLaunchRoutes RealRoutes() {
@@ -31,11 +30,11 @@ TLaunchRoutes& CurrentRoutes() {
 }  // namespace
 
 bool IsApplicationRunning() {
-    SetLastError(ERROR_SUCCESS);
-    TMappingHandle marker(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                             kRunningMarkerSize, kRunningMarker));
-    // The handle of an existing object is not needed either: the owner closes it here.
-    return marker && GetLastError() == ERROR_ALREADY_EXISTS;
+    // Only opened, never created: a marker made here would carry the package's elevated default
+    // security, and an application starting at that moment could be refused its own marker.
+    TMappingHandle marker(OpenFileMappingA(FILE_MAP_READ, FALSE, kRunningMarker));
+    // A marker this run may not open exists all the same.
+    return marker || GetLastError() == ERROR_ACCESS_DENIED;
 }
 
 void RequestApplicationQuit() {

@@ -9,9 +9,9 @@
 
 namespace telvo {
 
-// True when the application runs: it holds the paging-file-backed mapping "telvo_memfile". A
-// mapping that this test itself had to create is closed again at once, so no object is left
-// behind; a failure to create counts as not running.
+// True when the application runs: it holds the paging-file-backed mapping "telvo_memfile". The
+// mapping is only opened, never created, so the test leaves nothing behind; one that exists but
+// may not be opened counts as running.
 bool IsApplicationRunning();
 
 // Posts WM_QUIT (both parameters 0) to the top-level window of class "TTelvoMainForm", whatever

@@ -176,7 +176,7 @@ void Finish(const TRun& run) {
     if (run.SilentMode) {
         // Where nobody can answer a box nobody would see the application either, and it would
         // run under the account of whatever started the package (a service's, say).
-        if (WantsApplicationStarted(CommandLineArgument(GetCommandLineA(), 2)) &&
+        if (WantsApplicationStarted(CommandLineArgument(PackageCommandLine(), 2)) &&
             !NobodyCanAnswer())
             LaunchApplication();
         return;

@@ -59,6 +59,23 @@ TEST_F(ApplicationControlTest, NotRunningLeavesNoObjectBehind) {
     EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
 }
 
+// A marker that exists but denies this run every access still shows a running application.
+TEST_F(ApplicationControlTest, MarkerThatDeniesAccessCountsAsRunning) {
+    ACL empty{};
+    ASSERT_TRUE(InitializeAcl(&empty, sizeof empty, ACL_REVISION));
+    SECURITY_DESCRIPTOR descriptor{};
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, &empty, FALSE));
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+    TMappingHandle marker(CreateFileMappingA(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, 0,
+                                             64, "telvo_memfile"));
+    ASSERT_TRUE(marker);
+    TMappingHandle opened(OpenFileMappingA(FILE_MAP_READ, FALSE, "telvo_memfile"));
+    if (opened)
+        GTEST_SKIP() << "this system grants the marker's creator access an empty DACL denies";
+    EXPECT_TRUE(IsApplicationRunning());
+}
+
 // The main window is found by its class alone; WM_QUIT ends the stand-in and frees the file.
 TEST_F(ApplicationControlTest, RunningStandInIsSeenAndQuitsWhateverItsTitle) {
     SetEnvironmentVariableA("TELVO_STANDIN_TITLE", "A title nobody looks for");

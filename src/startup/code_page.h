@@ -1,0 +1,19 @@
+// Wide text and the ANSI code page, in which the package keeps every string of its own. The
+// system's conversion gives a look-alike for a character the code page cannot spell (a
+// best fit); text that anyone may have written (a folder's name) is converted here without one.
+#pragma once
+
+#include <string>
+
+namespace telvo {
+
+// `text` in the ANSI code page as a wide string.
+std::wstring WideFromAnsi(const std::string& text);
+
+// `text` in the ANSI code page; false where a character has no exact counterpart there.
+bool AnsiFromWide(const std::wstring& text, std::string& ansi);
+
+// `text` in the ANSI code page, each character without an exact counterpart given as "?".
+std::string AnsiOrQuestionMarks(const std::wstring& text);
+
+}  // namespace telvo
