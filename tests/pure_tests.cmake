@@ -11,4 +11,5 @@ set(TELVO_PURE_TEST_SOURCES
   startup/application_error_text_test.cpp
   startup/attendance_test.cpp
   update/flow_rules_test.cpp
+  update/start_rights_test.cpp
 )

@@ -12,12 +12,17 @@
 
 namespace telvo {
 
-// A primary token of the package's own user without administrator rights: what Windows' "normal
-// user" level of the software restriction policies computes, made directly (SAFER's own calls
-// are not implemented by every Windows-compatible system, and a token they fail to make must
-// not be taken for one). The Administrators group is for deny only, every privilege but
-// SeChangeNotifyPrivilege is removed, the token is marked a limited (LUA) one and, from Windows
-// Vista on, its integrity level is medium. Empty when any step fails.
+// A primary token of the package's own user with no more than a standard user's rights: every
+// group that User Account Control's filtered token of the same logon does not have enabled,
+// and every well-known administrative group, is for deny only (start_rights.h); every
+// privilege but SeChangeNotifyPrivilege is removed; the token is marked a limited (LUA) one;
+// its default DACL grants the user and the system; and, from Windows Vista on, its integrity
+// level is medium. A restricted copy of the package's own token, since Windows lets a process
+// start another with no other token without a privilege that administrators lack. (SAFER's
+// "normal user" level computes much the same, but its calls are not implemented by every
+// Windows-compatible system, and a token they fail to make must not be taken for one.) Empty
+// where any step fails, and where the package's user is a service account (LocalSystem,
+// LocalService, NetworkService): such a program would run with a service's rights.
 TTokenHandle LoweredToken();
 
 // Starts `executable` (full path, no arguments) with `token`, `folder` as its working directory

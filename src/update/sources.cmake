@@ -1,6 +1,7 @@
 # The update driver: the update flow and application control (the entry is main.cpp).
 list(APPEND TELVO_PURE_SOURCES
   src/update/flow_rules.cpp
+  src/update/start_rights.cpp
 )
 list(APPEND TELVO_WIN32_SOURCES
   src/update/application_control.cpp
