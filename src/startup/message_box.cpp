@@ -1,11 +1,16 @@
 #include "startup/message_box.h"
 
 #include <windows.h>
+#include <wtsapi32.h>
+
+#include <cstdlib>
 
 #include <utility>
 
 #include "startup/attendance.h"
 #include "startup/identify_windows.h"
+#include "startup/safe_loading.h"
+#include "startup/startup_state.h"
 
 namespace telvo {
 namespace {
@@ -15,6 +20,25 @@ enum class TAttendance { Undecided, Deciding, Attended, Unattended };
 TAttendance& Attendance() {
     static TAttendance attendance = TAttendance::Undecided;
     return attendance;
+}
+
+// WTSAPI32's header declares its functions for static binding, which the package does not do:
+// they are looked up in the DLL from the system folder. Where it is missing, the session counts
+// as connected, as every session did before.
+bool SessionDisconnected() {
+    static const auto query = reinterpret_cast<decltype(&WTSQuerySessionInformationA)>(
+        OptionalSystemEntry("wtsapi32.dll", "WTSQuerySessionInformationA"));
+    static const auto release = reinterpret_cast<decltype(&WTSFreeMemory)>(
+        OptionalSystemEntry("wtsapi32.dll", "WTSFreeMemory"));
+    char* state = nullptr;
+    DWORD size = 0;
+    if (!query || !release ||
+        !query(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, WTSConnectState, &state, &size))
+        return false;
+    const bool disconnected = size >= sizeof(WTS_CONNECTSTATE_CLASS) &&
+                              *reinterpret_cast<WTS_CONNECTSTATE_CLASS*>(state) == WTSDisconnected;
+    release(state);
+    return disconnected;
 }
 
 TAttendanceFacts GatherAttendanceFacts() {
@@ -28,6 +52,9 @@ TAttendanceFacts GatherAttendanceFacts() {
     if (ProcessIdToSessionId(GetCurrentProcessId(), &session))
         facts.SessionId = session;
     facts.WindowsMajorVersion = WindowsMajorVersion();
+    // The same word the update flow reads as silent mode; only then is the session asked about.
+    facts.SilentRun = StartupState.CommandWord == "modest";
+    facts.SessionDisconnected = facts.SilentRun && SessionDisconnected();
     return facts;
 }
 
@@ -58,6 +85,9 @@ bool NobodyCanAnswer() {
         attendance = TAttendance::Deciding;
         attendance =
             IsUnattended(GatherAttendanceFacts()) ? TAttendance::Unattended : TAttendance::Attended;
+        // Nor may the C run-time's own box of an abort wait there.
+        if (attendance == TAttendance::Unattended)
+            _set_error_mode(_OUT_TO_STDERR);
     }
     return attendance == TAttendance::Unattended;
 }

@@ -28,5 +28,12 @@ TEST(AttendanceTest, HiddenStationOrServiceSessionMeansNobodyCanAnswer) {
             << "visible " << c.Visible << ", session " << c.Session << ", Windows " << c.Major;
 }
 
+// A disconnected session stops only a silent run from waiting for an answer.
+TEST(AttendanceTest, SilentRunInADisconnectedSessionHasNobodyToAnswer) {
+    EXPECT_TRUE(IsUnattended({true, 2, 10, true, true}));
+    EXPECT_FALSE(IsUnattended({true, 2, 10, false, true}));  // its user started it, and may return
+    EXPECT_FALSE(IsUnattended({true, 2, 10, true, false}));
+}
+
 }  // namespace
 }  // namespace telvo
