@@ -23,7 +23,7 @@ set(TELVO_CONTENT_KEY "guitar" CACHE STRING
 # each must read as a name to the resource compiler (a number would become a numeric id).
 if(NOT TELVO_DATA_NAME MATCHES "^([A-Za-z_][A-Za-z0-9_]*)\\.([A-Za-z_][A-Za-z0-9_]*)$")
   message(FATAL_ERROR "TELVO_DATA_NAME \"${TELVO_DATA_NAME}\" must be a base name and an "
-                      "extension of letters, digits and underscores, each starting with a letter")
+                      "extension of letters, digits and underscores, neither starting with a digit")
 endif()
 set(TELVO_DATA_BASE_NAME ${CMAKE_MATCH_1})
 set(TELVO_DATA_EXTENSION ${CMAKE_MATCH_2})

@@ -6,7 +6,7 @@ namespace telvo {
 
 enum TExitCode : int {
     kExitDone = 0,                 // update installed, or the user ended the run by answering No
-    kExitUncaughtErrorCode = 1,    // the "Application Error" box was shown
+    kExitUncaughtErrorCode = 1,    // an error nothing caught (the "Application Error" road)
     kExitApplicationNotFound = 2,  // discovery failed or "telvo.exe" is missing
     kExitLanguageFiles = 3,        // language files missing or faulty
     kExitNotAdministrator = 4,

@@ -11,7 +11,8 @@
 // installed data file is opened only after the quit request. A failed check ends the run at
 // once, with an exit code of its own; nothing is undone. Where nobody can answer a box (a
 // deployment tool's service account on a window station nobody sees), no box is shown, an
-// interactive run ends before it changes anything and the application is not started.
+// interactive run ends before the application is asked to quit and before the data file is
+// touched, and the application is not started.
 #include "update/update_flow.h"
 
 #include <windows.h>
@@ -213,7 +214,7 @@ TExitCode RunUpdate() {
     }
     run.SilentMode = IsSilentMode(StartupState.CommandWord);
     // An interactive run asks at least once before it writes. Where nobody can answer, it ends
-    // here, before the application is asked to quit: nothing has changed.
+    // here, before the application is asked to quit and before the data file is touched.
     if (!run.SilentMode && NobodyCanAnswer())
         return kExitNobodyToAnswer;
     if (IsApplicationRunning())
