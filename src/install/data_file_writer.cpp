@@ -59,6 +59,8 @@ uint32_t RandomTag() {
 class TTemporaryFile {
   public:
     TTemporaryFile() = default;
+    TTemporaryFile(const TTemporaryFile&) = delete;
+    TTemporaryFile& operator=(const TTemporaryFile&) = delete;
     TTemporaryFile(TTemporaryFile&&) = default;
     TTemporaryFile& operator=(TTemporaryFile&&) = default;
     ~TTemporaryFile() {

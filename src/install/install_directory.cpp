@@ -117,12 +117,12 @@ std::vector<std::wstring> TInstallDirectory::EntryNames() const {
     static const auto queryDirectory = NtEntry<TNtQueryDirectoryFile>("NtQueryDirectoryFile");
     std::vector<std::wstring> names;
     std::vector<ULONGLONG> buffer(8 * 1024);  // 64 KiB, aligned as the entries need
+    const size_t bufferBytes = buffer.size() * sizeof(ULONGLONG);
     for (BOOLEAN restart = TRUE;; restart = FALSE) {
         IO_STATUS_BLOCK status{};
-        const NTSTATUS result =
-            queryDirectory(Handle.get(), nullptr, nullptr, nullptr, &status, buffer.data(),
-                           static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)),
-                           FileDirectoryInformation, FALSE, nullptr, restart);
+        const NTSTATUS result = queryDirectory(Handle.get(), nullptr, nullptr, nullptr, &status,
+                                               buffer.data(), static_cast<ULONG>(bufferBytes),
+                                               FileDirectoryInformation, FALSE, nullptr, restart);
         if (result != 0)
             break;  // no more entries, or a failure: what was listed stands
         const auto* bytes = reinterpret_cast<const char*>(buffer.data());
@@ -143,14 +143,14 @@ DWORD TInstallDirectory::MoveInto(HANDLE file, const std::wstring& name) const {
     const size_t nameBytes = name.size() * sizeof(wchar_t);
     std::vector<ULONGLONG> buffer(
         (sizeof(FILE_RENAME_INFORMATION) + nameBytes) / sizeof(ULONGLONG) + 1);
+    const size_t bufferBytes = buffer.size() * sizeof(ULONGLONG);
     auto* rename = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
     rename->ReplaceIfExists = TRUE;
     rename->RootDirectory = Handle.get();
     rename->FileNameLength = static_cast<ULONG>(nameBytes);
     name.copy(rename->FileName, name.size());
-    return ErrorOf(SetFileInformation(file, rename,
-                                      static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)),
-                                      FileRenameInformation));
+    return ErrorOf(
+        SetFileInformation(file, rename, static_cast<ULONG>(bufferBytes), FileRenameInformation));
 }
 
 bool DeleteOnClose(HANDLE file) {

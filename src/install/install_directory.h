@@ -22,6 +22,9 @@ class TInstallDirectory {
     // a file system (a device, an object-manager path) or cannot be opened to add files to.
     static TInstallDirectory Open(const std::string& folder);
 
+    ~TInstallDirectory() = default;
+    TInstallDirectory(const TInstallDirectory&) = delete;
+    TInstallDirectory& operator=(const TInstallDirectory&) = delete;
     TInstallDirectory(TInstallDirectory&&) = default;
     TInstallDirectory& operator=(TInstallDirectory&&) = default;
     explicit operator bool() const { return Handle.valid(); }

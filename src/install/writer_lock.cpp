@@ -21,12 +21,12 @@ struct TNamespaceCalls {
     decltype(&CreatePrivateNamespaceA) CreateNamespace;
     decltype(&OpenPrivateNamespaceA) OpenNamespace;
     decltype(&ClosePrivateNamespace) CloseNamespace;
-
-    bool Complete() const {
-        return CreateBoundary && AddSid && DeleteBoundary && CreateNamespace && OpenNamespace &&
-               CloseNamespace;
-    }
 };
+
+bool Complete(const TNamespaceCalls& calls) {
+    return calls.CreateBoundary && calls.AddSid && calls.DeleteBoundary && calls.CreateNamespace &&
+           calls.OpenNamespace && calls.CloseNamespace;
+}
 
 const TNamespaceCalls& NamespaceCalls() {
     static const TNamespaceCalls calls = [] {
@@ -56,7 +56,7 @@ const TNamespaceCalls& NamespaceCalls() {
 TWriterLock::TWriterLock() {
     const TNamespaceCalls& calls = NamespaceCalls();
     const char* lockName = kGlobalLock;
-    if (calls.Complete()) {
+    if (Complete(calls)) {
         const TSid administrators = AdministratorsSid();
         Boundary = calls.CreateBoundary(kNamespaceAlias, 0);
         if (!Boundary || !administrators || !calls.AddSid(&Boundary, administrators.get()))

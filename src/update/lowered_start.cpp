@@ -38,6 +38,7 @@ std::optional<std::vector<TTokenGroup>> TokenGroupsOf(HANDLE token) {
         return std::nullopt;
     const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(information.data());
     std::vector<TTokenGroup> result;
+    result.reserve(groups->GroupCount);
     for (DWORD i = 0; i < groups->GroupCount; ++i)
         result.push_back({SidBytes(groups->Groups[i].Sid), groups->Groups[i].Attributes});
     return result;
@@ -108,6 +109,7 @@ TTokenHandle LoweredToken() {
         return {};
     std::vector<TSidBytes> denied = GroupsToDeny(*groups, FilteredTokenGroups(own.get()));
     std::vector<SID_AND_ATTRIBUTES> disabled;
+    disabled.reserve(denied.size());
     for (TSidBytes& sid : denied) disabled.push_back({sid.data(), 0});
     // Limited tokens and integrity levels came with Windows Vista; XP refuses the flag.
     const bool vista = WindowsMajorVersion() >= kWindowsVistaMajorVersion;
