@@ -28,24 +28,20 @@ bool Complete(const TNamespaceCalls& calls) {
            calls.OpenNamespace && calls.CloseNamespace;
 }
 
+template <typename TEntry>
+void Find(TEntry& entry, const char* name) {
+    entry = reinterpret_cast<TEntry>(OptionalSystemEntry("kernel32.dll", name));
+}
+
 const TNamespaceCalls& NamespaceCalls() {
     static const TNamespaceCalls calls = [] {
-        const auto entry = [](const char* name) {
-            return OptionalSystemEntry("kernel32.dll", name);
-        };
         TNamespaceCalls found{};
-        found.CreateBoundary =
-            reinterpret_cast<decltype(found.CreateBoundary)>(entry("CreateBoundaryDescriptorA"));
-        found.AddSid =
-            reinterpret_cast<decltype(found.AddSid)>(entry("AddSIDToBoundaryDescriptor"));
-        found.DeleteBoundary =
-            reinterpret_cast<decltype(found.DeleteBoundary)>(entry("DeleteBoundaryDescriptor"));
-        found.CreateNamespace =
-            reinterpret_cast<decltype(found.CreateNamespace)>(entry("CreatePrivateNamespaceA"));
-        found.OpenNamespace =
-            reinterpret_cast<decltype(found.OpenNamespace)>(entry("OpenPrivateNamespaceA"));
-        found.CloseNamespace =
-            reinterpret_cast<decltype(found.CloseNamespace)>(entry("ClosePrivateNamespace"));
+        Find(found.CreateBoundary, "CreateBoundaryDescriptorA");
+        Find(found.AddSid, "AddSIDToBoundaryDescriptor");
+        Find(found.DeleteBoundary, "DeleteBoundaryDescriptor");
+        Find(found.CreateNamespace, "CreatePrivateNamespaceA");
+        Find(found.OpenNamespace, "OpenPrivateNamespaceA");
+        Find(found.CloseNamespace, "ClosePrivateNamespace");
         return found;
     }();
     return calls;
