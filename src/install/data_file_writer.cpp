@@ -75,14 +75,10 @@ class TTemporaryFile {
             const std::wstring name = WideFromAnsi(TemporaryPathFor(targetName, RandomTag()));
             const DWORD error = folder.OpenEntry(
                 name, GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES, 0, FILE_CREATE, created.File);
-            if (error == ERROR_SUCCESS) {
-                // Created anywhere but as this folder's own plain file: removed again.
-                if (!folder.IsPlainEntry(created.File.get(), name)) {
-                    DeleteOnClose(created.File.get());
-                    created.File.reset();
-                }
+            // A new entry never goes through a link: an existing name, a link's included, is
+            // refused.
+            if (error == ERROR_SUCCESS)
                 return created;
-            }
             if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
                 break;
         }
