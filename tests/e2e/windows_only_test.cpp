@@ -1,13 +1,25 @@
 // End-to-end checks that only Windows can answer (support/windows_only.h): the application that
-// the elevated package starts runs without its rights, and DLLs planted where the package would
-// find them first, with no loader settings helping, never get into it. Under Wine they report
-// themselves skipped; e2e_planted_dlls covers the DLLs there with Wine's native overrides.
+// the elevated package starts runs without its rights; DLLs planted where the package would
+// find them first, with no loader settings helping, never get into it; links planted in and
+// above the install folder steer none of its writes; a writer lock that a non-administrator
+// made first holds up no update. Under Wine they report themselves skipped; e2e_planted_dlls
+// covers the DLLs there with Wine's native overrides.
 #include <windows.h>
+#include <sddl.h>
+#include <winioctl.h>
+#include <winternl.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <map>
+#include <vector>
+
 #include "e2e/box_bot.h"
 #include "startup/win_handles.h"
+#include "support/install_files.h"
 #include "support/installation.h"
 #include "support/processes.h"
 #include "support/standin.h"
@@ -17,6 +29,106 @@ namespace telvo::e2e {
 namespace {
 
 constexpr char kPlantedLog[] = "C:\\planted-dlls.log";
+constexpr int kCarriedVersion = 46;
+// Names of the writer's temporary files and of the leftovers it removes: the data file's name,
+// a dot, eight hex digits and ".tmp". Its names are random, so links are planted at a handful.
+constexpr const char* kLeftoverNames[] = {"vost.cok.00000000.tmp", "vost.cok.1a2b3c4d.tmp",
+                                          "vost.cok.7fffffff.tmp", "vost.cok.deadbeef.tmp",
+                                          "vost.cok.ffffffff.tmp"};
+constexpr char kNoLinksUnderWine[] =
+    "Wine has no NTFS junctions or object-manager symbolic links (mklink /J fails there), so "
+    "links cannot be planted in the folder's chain; this check needs Windows";
+
+std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                    wide.data(), static_cast<int>(wide.size())));
+    return wide;
+}
+
+// A folder's full long path (a temporary folder may be given in 8.3 names), with a trailing
+// backslash.
+std::string LongPath(const std::string& folder) {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetLongPathNameA(folder.c_str(), path, MAX_PATH);
+    std::string full = length > 0 && length < MAX_PATH ? path : folder;
+    return full.back() == '\\' ? full : full + '\\';
+}
+
+// A directory at `path` that is an NTFS mount point (a junction) to the NT path `target`: a
+// folder such as "\??\C:\real" or an object directory such as "\RPC Control". Removed again,
+// the target untouched, when the owner ends.
+class TJunction {
+  public:
+    TJunction(const std::string& path, const std::string& target) : Path(path) {
+        if (!CreateDirectoryA(path.c_str(), nullptr))
+            return;
+        const TFileHandle folder(
+            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        // REPARSE_DATA_BUFFER's mount point form: tag, data length, reserved, then the
+        // substitute and print names' offsets and lengths and the names themselves, each
+        // ending in a NUL; the print name is empty.
+        const std::wstring name = Wide(target);
+        const WORD nameBytes = static_cast<WORD>(name.size() * sizeof(wchar_t));
+        const WORD names[4] = {0, nameBytes, static_cast<WORD>(nameBytes + sizeof(wchar_t)), 0};
+        std::vector<BYTE> buffer(8 + sizeof names + nameBytes + 2 * sizeof(wchar_t));
+        const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+        const WORD dataLength = static_cast<WORD>(buffer.size() - 8);
+        std::memcpy(buffer.data(), &tag, sizeof tag);
+        std::memcpy(buffer.data() + 4, &dataLength, sizeof dataLength);
+        std::memcpy(buffer.data() + 8, names, sizeof names);
+        std::memcpy(buffer.data() + 8 + sizeof names, name.data(), nameBytes);
+        DWORD returned = 0;
+        Made = folder &&
+               DeviceIoControl(folder.get(), FSCTL_SET_REPARSE_POINT, buffer.data(),
+                               static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
+    }
+    ~TJunction() { RemoveDirectoryA(Path.c_str()); }
+    TJunction(const TJunction&) = delete;
+    TJunction& operator=(const TJunction&) = delete;
+    bool Made = false;
+
+  private:
+    std::string Path;
+};
+
+// An object-manager symbolic link "\RPC Control\NAME" (a directory anybody may create in) to
+// the NT path `target`. It lives as long as its handle.
+TUniqueHandle<TKernelHandleTraits> ObjectLink(const std::string& name, const std::string& target) {
+    using TCreate = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PUNICODE_STRING);
+    const auto create = reinterpret_cast<TCreate>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtCreateSymbolicLinkObject")));
+    std::wstring linkName = L"\\RPC Control\\" + Wide(name);
+    std::wstring linkTarget = Wide(target);
+    UNICODE_STRING nameString{static_cast<USHORT>(linkName.size() * sizeof(wchar_t)),
+                              static_cast<USHORT>(linkName.size() * sizeof(wchar_t)),
+                              linkName.data()};
+    UNICODE_STRING targetString{static_cast<USHORT>(linkTarget.size() * sizeof(wchar_t)),
+                                static_cast<USHORT>(linkTarget.size() * sizeof(wchar_t)),
+                                linkTarget.data()};
+    OBJECT_ATTRIBUTES attributes{};
+    attributes.Length = sizeof attributes;
+    attributes.ObjectName = &nameString;
+    attributes.Attributes = OBJ_CASE_INSENSITIVE;
+    HANDLE link = nullptr;
+    if (!create ||
+        create(&link, 0xF0001 /* SYMBOLIC_LINK_ALL_ACCESS */, &attributes, &targetString) < 0)
+        return {};
+    return TUniqueHandle<TKernelHandleTraits>(link);
+}
+
+// Every file of a folder with its bytes, and its subfolders by name: compared before and after a
+// run to show that nothing in it was created, replaced or deleted.
+std::map<std::string, std::string> FolderContents(const std::string& folder) {
+    std::map<std::string, std::string> contents;
+    for (const std::string& name : test::FolderNames(folder)) {
+        const DWORD attributes = GetFileAttributesA((folder + name).c_str());
+        contents[name] =
+            attributes & FILE_ATTRIBUTE_DIRECTORY ? "<folder>" : test::ReadWholeFile(folder + name);
+    }
+    return contents;
+}
 
 // A stand-in installation in a folder of the user's own (an unelevated stand-in could not write
 // its start record into Program Files), registered as the installation the package finds.
@@ -100,6 +212,199 @@ TEST_F(WindowsOnlyAnyWindowsTest, PlantedDllsStayOutOfThePackage) {
     DeleteFileA(kPlantedLog);
     test::RemoveFolderTree(downloads);
     test::RemoveFolderTree(cwd);
+}
+
+// The folder the package is given lies behind a junction in its chain: the package installs into
+// the directory that resolves to, and nothing outside it changes. Symbolic links at leftover
+// names there, pointing outside, are left alone and their targets untouched.
+TEST_F(WindowsOnlyAnyWindowsTest, JunctionInTheFolderChainLeadsToTheFolderItResolvesTo) {
+    if (test::RunsUnderWine())
+        GTEST_SKIP() << kNoLinksUnderWine;
+    Folder = LongPath(test::FreshTempFolder("junction-chain"));
+    const std::string installed = Folder + "real\\Telvo\\";
+    const std::string outside = Folder + "outside\\";
+    test::TInstallationLayout layout;
+    layout.Folder = installed;
+    layout.LastRunFolder = Folder + "link\\Telvo";
+    ASSERT_EQ(test::LayOutInstallation(layout, test::TestBinFolder() + "telvo.exe",
+                                       test::SourceTreePath("tests/fixtures/telvo/language")),
+              "");
+    const TJunction junction(Folder + "link", "\\??\\" + Folder + "real");
+    ASSERT_TRUE(junction.Made) << "no junction could be made, error " << GetLastError();
+    ASSERT_TRUE(CreateDirectoryA(outside.c_str(), nullptr));
+    for (const char* name : kLeftoverNames) {
+        test::WriteFileBytes(outside + name, std::string("outside, keep: ") + name);
+        ASSERT_TRUE(CreateSymbolicLinkA((installed + name).c_str(), (outside + name).c_str(), 0))
+            << "no symbolic link could be made, error " << GetLastError();
+    }
+    const std::map<std::string, std::string> before = FolderContents(outside);
+
+    const TBotRun run = RunAnsweringBoxes("\"" + Package() + "\" modest", {});
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_TRUE(run.Boxes.empty());
+    EXPECT_EQ(test::ReadDataVersion(installed + "vost.cok"), kCarriedVersion);
+    EXPECT_EQ(FolderContents(outside), before);
+    std::vector<std::string> expected = {"language", "telvo.exe", "vost.cok"};
+    expected.insert(expected.end(), std::begin(kLeftoverNames), std::end(kLeftoverNames));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(test::FolderNames(installed), expected) << "links left alone, nothing else made";
+    for (const char* name : kLeftoverNames) {
+        const DWORD attributes = GetFileAttributesA((installed + name).c_str());
+        EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES &&
+                    (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            << name << " is no longer the link that was planted";
+    }
+    const std::vector<std::string> top = {"link", "outside", "real"};
+    EXPECT_EQ(test::FolderNames(Folder), top);
+}
+
+// The folder is a mount point to "\\RPC Control", where object-manager links lead to the
+// application and its language files and, under the data file's name and under leftover names,
+// to files outside. That folder opens as no file-system directory: the write fails (the
+// writer's box, exit code 7) and no file anywhere is created, replaced or deleted.
+TEST_F(WindowsOnlyAnyWindowsTest, ObjectManagerLinksInTheFolderReachNothingOutsideIt) {
+    if (test::RunsUnderWine())
+        GTEST_SKIP() << kNoLinksUnderWine;
+    Folder = LongPath(test::FreshTempFolder("object-links"));
+    const std::string real = Folder + "real\\";
+    const std::string outside = Folder + "outside\\";
+    test::TInstallationLayout layout;
+    layout.Folder = real;
+    layout.LastRunFolder = Folder + "mount";
+    ASSERT_EQ(test::LayOutInstallation(layout, test::TestBinFolder() + "telvo.exe",
+                                       test::SourceTreePath("tests/fixtures/telvo/language")),
+              "");
+    ASSERT_TRUE(CreateDirectoryA(outside.c_str(), nullptr));
+    std::vector<TUniqueHandle<TKernelHandleTraits>> links;
+    links.push_back(ObjectLink("telvo.exe", "\\??\\" + real + "telvo.exe"));
+    links.push_back(ObjectLink("language", "\\??\\" + real + "language"));
+    // The data file's name leads to a file outside that exists; of the leftover names, some
+    // lead to files that exist (to be replaced or deleted), some to names that do not (to be
+    // created).
+    test::WriteFileBytes(outside + "victim.cok", "outside, keep");
+    links.push_back(ObjectLink("vost.cok", "\\??\\" + outside + "victim.cok"));
+    for (size_t i = 0; i < std::size(kLeftoverNames); ++i) {
+        const std::string target = outside + "leftover-" + std::to_string(i) + ".cok";
+        if (i % 2 == 0)
+            test::WriteFileBytes(target, "outside, keep " + std::to_string(i));
+        links.push_back(ObjectLink(kLeftoverNames[i], "\\??\\" + target));
+    }
+    for (const auto& link : links) ASSERT_TRUE(link) << "an object-manager link could not be made";
+    const TJunction mount(Folder + "mount", "\\RPC Control");
+    ASSERT_TRUE(mount.Made) << "no mount point could be made, error " << GetLastError();
+    ASSERT_NE(GetFileAttributesA((Folder + "mount\\telvo.exe").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the links do not lead the package to the application";
+    const std::map<std::string, std::string> outsideBefore = FolderContents(outside);
+    const std::map<std::string, std::string> realBefore = FolderContents(real);
+
+    const TBotRun run = RunAnsweringBoxes("\"" + Package() + "\" modest", {});
+    EXPECT_EQ(run.ExitCode, 7);
+    ASSERT_EQ(run.Boxes.size(), 1u);
+    // "Can't install file PATH", in English or Russian by the user's language.
+    EXPECT_NE(run.Boxes[0].Text.find("vost.cok"), std::string::npos) << run.Boxes[0].Text;
+    EXPECT_EQ(FolderContents(outside), outsideBefore);
+    EXPECT_EQ(FolderContents(real), realBefore);
+    const std::vector<std::string> top = {"mount", "outside", "real"};
+    EXPECT_EQ(test::FolderNames(Folder), top);
+}
+
+// A mutex of the given name made first and held by this thread while it impersonates a token of
+// its own user without administrator rights (Administrators for deny only, no privileges,
+// medium integrity, the user as owner), with the DACL `sddl`: what any program of a standard
+// user can do.
+class TNonAdministratorLock {
+  public:
+    TNonAdministratorLock(const char* name, const char* sddl) : Failed(Take(name, sddl)) {}
+    ~TNonAdministratorLock() {
+        if (Mutex)
+            ReleaseMutex(Mutex.get());
+    }
+    TNonAdministratorLock(const TNonAdministratorLock&) = delete;
+    TNonAdministratorLock& operator=(const TNonAdministratorLock&) = delete;
+    // Empty when the lock was made by this thread and is held; otherwise what failed.
+    const std::string& Failure() const { return Failed; }
+
+  private:
+    static std::string Failing(const char* step) {
+        return std::string(step) + " failed, error " + std::to_string(GetLastError());
+    }
+    std::string Take(const char* name, const char* sddl) {
+        TTokenHandle own, restricted, token;
+        SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+        SID_IDENTIFIER_AUTHORITY label = SECURITY_MANDATORY_LABEL_AUTHORITY;
+        TSid administrators, medium;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, own.put()) ||
+            !AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS,
+                                      0, 0, 0, 0, 0, 0, administrators.put()) ||
+            !AllocateAndInitializeSid(&label, 1, SECURITY_MANDATORY_MEDIUM_RID, 0, 0, 0, 0, 0, 0, 0,
+                                      medium.put()))
+            return Failing("reading the own token");
+        SID_AND_ATTRIBUTES denied{administrators.get(), 0};
+        if (!CreateRestrictedToken(own.get(), DISABLE_MAX_PRIVILEGE, 1, &denied, 0, nullptr, 0,
+                                   nullptr, restricted.put()) ||
+            !DuplicateTokenEx(restricted.get(), TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation,
+                              TokenImpersonation, token.put()))
+            return Failing("making the restricted token");
+        TOKEN_MANDATORY_LABEL integrity{{medium.get(), SE_GROUP_INTEGRITY}};
+        if (!SetTokenInformation(token.get(), TokenIntegrityLevel, &integrity,
+                                 sizeof integrity + GetLengthSid(medium.get())))
+            return Failing("lowering the integrity");
+        std::vector<BYTE> user(256);
+        DWORD size = 0;
+        if (!GetTokenInformation(token.get(), TokenUser, user.data(),
+                                 static_cast<DWORD>(user.size()), &size))
+            return Failing("reading the user");
+        TOKEN_OWNER owner{reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid};
+        if (!SetTokenInformation(token.get(), TokenOwner, &owner, sizeof owner))
+            return Failing("making the user the owner");
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1,
+                                                                  &descriptor, nullptr))
+            return Failing("reading the DACL");
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+        const bool impersonating = SetThreadToken(nullptr, token.get());
+        DWORD error = GetLastError();
+        if (impersonating) {
+            Mutex.reset(CreateMutexA(&attributes, TRUE, name));
+            error = GetLastError();
+            RevertToSelf();
+        }
+        LocalFree(descriptor);
+        SetLastError(error);
+        if (!impersonating)
+            return Failing("impersonating");
+        if (!Mutex)
+            return Failing("making the mutex");
+        return error == ERROR_ALREADY_EXISTS ? "the name was taken already" : "";
+    }
+
+    TMutexHandle Mutex;
+    std::string Failed;
+};
+
+// The name the writer lock had before it moved to a namespace only administrators can make, and
+// that anybody can still take: made first and held by a non-administrator, open to everybody or
+// denying administrators, it makes no update wait (the writer waits up to a minute for another
+// run) or fail.
+TEST_F(WindowsOnlyAnyWindowsTest, WriterLockOfANonAdministratorHoldsUpNoUpdate) {
+    if (test::RunsUnderWine())
+        GTEST_SKIP() << "Wine has no private namespaces (CreateBoundaryDescriptorA is "
+                        "unimplemented), so the package keeps its writer lock under the global "
+                        "name there, which anybody can take; this check needs Windows";
+    LayOut("squatted-lock");
+    for (const char* dacl : {"D:(A;;GA;;;WD)", "D:(D;;GA;;;BA)(A;;GA;;;WD)"}) {
+        SCOPED_TRACE(dacl);
+        ASSERT_TRUE(test::WriteVersionedDataFile(Folder + "vost.cok", 40, 64 * 1024));
+        const TNonAdministratorLock lock("Global\\TelvoUpdate.DataFileWriter", dacl);
+        ASSERT_EQ(lock.Failure(), "") << "the lock's name could not be taken first";
+        const ULONGLONG start = GetTickCount64();
+        const TBotRun run = RunAnsweringBoxes("\"" + Package() + "\" modest", {}, 90000);
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        EXPECT_EQ(run.ExitCode, 0);
+        EXPECT_TRUE(run.Boxes.empty());
+        EXPECT_EQ(test::ReadDataVersion(Folder + "vost.cok"), kCarriedVersion);
+        EXPECT_LT(elapsed, 30000u) << "the update waited for the lock";
+    }
 }
 
 }  // namespace

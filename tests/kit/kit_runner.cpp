@@ -9,8 +9,17 @@
 // writes GoogleTest's XML into "results" beside run-tests.cmd (and the outcome into
 // results\summary.txt), and ends with the line
 // "N passed, M failed, K skipped" (test cases), exit code 0 only when nothing failed.
+//
+// On a fresh machine the desktop comes up late: Windows Sandbox starts the kit at logon, while
+// Explorer may still be starting, and in a fresh Wine prefix nothing starts the desktop before
+// a first window asks for it. So before the tests the runner brings the desktop up and waits
+// for the desktop shell, as long as a cold start needs.
 #include <windows.h>
+#include <exdisp.h>
+#include <shlguid.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,17 +27,29 @@
 #include "kit/result_count.h"
 #include "startup/win_handles.h"
 #include "support/installation.h"
+#include "support/windows_only.h"
 
 namespace {
 
+using telvo::TComPtr;
 using telvo::TProcessHandle;
 using telvo::TRegKey;
 using telvo::TSid;
 using telvo::kit::TResultCount;
 
+struct TServiceHandleTraits {
+    using Type = SC_HANDLE;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::CloseServiceHandle(h); }
+};
+using TServiceHandle = telvo::TUniqueHandle<TServiceHandleTraits>;
+
 constexpr char kBackupKey[] = "Software\\TelvoTestKitBackup";
 constexpr char kTamrelKey[] = "Software\\Tamrel";
 constexpr DWORD kProgramTimeLimitMs = 40 * 60 * 1000;
+// How long the desktop shell may take to answer on a machine that has only just started.
+constexpr DWORD kDesktopShellWaitMs = 2 * 60 * 1000;
 
 // A registry value some tests change and restore themselves; a test cut short would leave it
 // changed, so the runner keeps its own copy.
@@ -254,6 +275,109 @@ int RunProgram(const std::string& commandLine, const std::string& folder) {
     return static_cast<int>(exitCode);
 }
 
+// The processes named "services.exe", each with its creation time.
+struct TServiceManager {
+    TProcessHandle Process;
+    ULONGLONG Started;
+};
+
+std::vector<TServiceManager> ServiceManagers() {
+    std::vector<TServiceManager> managers;
+    const TProcessHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "services.exe") != 0)
+            continue;
+        TProcessHandle process(
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                        entry.th32ProcessID));
+        FILETIME created{}, unused{};
+        if (process && GetProcessTimes(process.get(), &created, &unused, &unused, &unused))
+            managers.push_back(
+                {std::move(process),
+                 (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime});
+    }
+    return managers;
+}
+
+// True when the service manager starts services: RpcSs, which COM needs, runs or starts.
+bool ServiceManagerStartsServices() {
+    const TServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const TServiceHandle rpc(manager ? OpenServiceA(manager.get(), "RpcSs", SERVICE_START)
+                                     : nullptr);
+    return rpc && (StartServiceA(rpc.get(), 0, nullptr) ||
+                   GetLastError() == ERROR_SERVICE_ALREADY_RUNNING);
+}
+
+// Under Wine: the session that `wineboot -i` started may still be ending when the kit joins it,
+// and then its service manager keeps answering beside the new session's one, refusing every
+// start (a shutdown is in progress). COM cannot start its service, the first window waits for
+// the desktop's time-outs and the desktop shell never answers. Ending every service manager
+// but the one started last leaves the new one alone. True when there was one to end.
+bool EndEndingServiceManagers() {
+    std::vector<TServiceManager> managers = ServiceManagers();
+    if (managers.size() < 2)
+        return false;
+    ULONGLONG newest = 0;
+    for (const TServiceManager& manager : managers) newest = std::max(newest, manager.Started);
+    for (const TServiceManager& manager : managers)
+        if (manager.Started < newest) {
+            TerminateProcess(manager.Process.get(), 0);
+            WaitForSingleObject(manager.Process.get(), 10000);
+        }
+    return true;
+}
+
+// True when the desktop shell answers for its desktop window (IShellWindows::FindWindowSW),
+// the way the package asks it to start the application as the desktop user.
+bool DesktopShellAnswers() {
+    TComPtr<IShellWindows> windows;
+    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                windows.put())))
+        return false;
+    VARIANT location, root;
+    VariantInit(&location);
+    VariantInit(&root);
+    long window = 0;
+    TComPtr<IDispatch> desktop;
+    return windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
+                                 reinterpret_cast<IDispatch**>(desktop.put())) == S_OK &&
+           desktop;
+}
+
+// Brings the desktop up and waits for the desktop shell, at most kDesktopShellWaitMs; says so
+// when that took a while or did not happen (the cases that need the shell then skip).
+void BringUpDesktop() {
+    const DWORD start = GetTickCount();
+    if (telvo::test::RunsUnderWine() && EndEndingServiceManagers()) {
+        Say("under Wine: the session that made the prefix was still ending when the kit "
+            "started; ended its service manager, which refused to start services");
+        while (!ServiceManagerStartsServices() && GetTickCount() - start < kDesktopShellWaitMs)
+            Sleep(500);
+    }
+    // Asking for the desktop window brings the desktop up where nothing has yet (Wine starts it
+    // at that moment; the tests' first window would otherwise wait for it).
+    GetDesktopWindow();
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    bool answered = DesktopShellAnswers();
+    while (!answered && GetTickCount() - start < kDesktopShellWaitMs) {
+        Sleep(500);
+        answered = DesktopShellAnswers();
+    }
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    const DWORD seconds = (GetTickCount() - start) / 1000;
+    if (!answered)
+        Say("the desktop shell did not answer within " +
+            std::to_string(kDesktopShellWaitMs / 1000) +
+            " s; the cases that start the application through it will report themselves "
+            "skipped");
+    else if (seconds > 0)
+        Say("the desktop is up; its shell answered after " + std::to_string(seconds) + " s");
+}
+
 // Ctrl+C reaches the test program too; the runner itself stays to put things back.
 BOOL WINAPI KeepRunning(DWORD) {
     return TRUE;
@@ -329,6 +453,8 @@ int main() {
             ": the cases expect English (United States, 0x0409), so those that check the locale "
             "itself fail here");
     }
+
+    BringUpDesktop();
 
     CreateDirectoryA(results.c_str(), nullptr);
     DeleteFileA((results + "summary.txt").c_str());

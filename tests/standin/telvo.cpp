@@ -12,7 +12,9 @@
 //   TELVO_STANDIN_LINGER_MS  keep the data file open this long after WM_QUIT (a slow shutdown)
 //   TELVO_STANDIN_RECORD     append the current directory, the command line, the name of the
 //                            parent process, whether it counts as a member of the
-//                            Administrators group (1 or 0) and whether it runs elevated (1 or
+//                            Administrators group (1 or 0), whether it runs elevated (1 or 0),
+//                            its integrity level (the label's RID in hex, 2000 is medium) and
+//                            whether any administrative group of its token is enabled (1 or
 //                            0) to this file
 // The same record always goes to "starts.txt" in its own folder too: a program started through
 // the desktop shell gets the shell's environment, not the package's.
@@ -22,7 +24,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "startup/win_handles.h"
 
@@ -89,17 +93,87 @@ int AdministratorsMember() {
     return member ? 1 : 0;
 }
 
+// The RID of this process's integrity level in hex ("2000" medium, "3000" high), "-1" when it
+// cannot be read.
+std::string IntegrityLevel() {
+    telvo::TTokenHandle token;
+    DWORD size = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()))
+        return "-1";
+    GetTokenInformation(token.get(), TokenIntegrityLevel, nullptr, 0, &size);
+    std::vector<BYTE> bytes(size);
+    if (size == 0 ||
+        !GetTokenInformation(token.get(), TokenIntegrityLevel, bytes.data(), size, &size))
+        return "-1";
+    const PSID label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(bytes.data())->Label.Sid;
+    const DWORD rid = *GetSidSubAuthority(label, *GetSidSubAuthorityCount(label) - 1);
+    char text[16] = {};
+    std::snprintf(text, sizeof text, "%lX", static_cast<unsigned long>(rid));
+    return text;
+}
+
+// True for the groups that UAC's filtered token holds for deny only: the built-in
+// administrative aliases and the domain's administrative groups.
+bool IsAdministrativeGroup(PSID sid) {
+    const SID_IDENTIFIER_AUTHORITY& authority = *GetSidIdentifierAuthority(sid);
+    const SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    const UCHAR count = *GetSidSubAuthorityCount(sid);
+    if (std::memcmp(&authority, &nt, sizeof nt) != 0 || count < 2)
+        return false;
+    const DWORD first = *GetSidSubAuthority(sid, 0);
+    const DWORD rid = *GetSidSubAuthority(sid, count - 1);
+    if (first == SECURITY_BUILTIN_DOMAIN_RID && count == 2)
+        // Administrators, Power Users, Account, Server (System), Print and Backup Operators,
+        // Pre-Windows 2000 Compatible Access, Network Configuration and Cryptographic Operators.
+        for (DWORD alias : {544, 547, 548, 549, 550, 551, 554, 556, 569})
+            if (rid == alias)
+                return true;
+    if (first == SECURITY_NT_NON_UNIQUE && count == 5)
+        // Enterprise Read-only Domain Controllers, Domain Admins, Domain Controllers, Cert
+        // Publishers, Schema Admins, Enterprise Admins, Group Policy Creator Owners, Read-only
+        // Domain Controllers, RAS and IAS Servers.
+        for (DWORD group : {498, 512, 516, 517, 518, 519, 520, 521, 553})
+            if (rid == group)
+                return true;
+    return false;
+}
+
+// 1 when any administrative group of this process's token is enabled, 0 when none is (held
+// for deny only or not at all), -1 when that cannot be told.
+int AdministrativeGroupsEnabled() {
+    telvo::TTokenHandle token;
+    DWORD size = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()))
+        return -1;
+    GetTokenInformation(token.get(), TokenGroups, nullptr, 0, &size);
+    std::vector<BYTE> bytes(size);
+    if (size == 0 || !GetTokenInformation(token.get(), TokenGroups, bytes.data(), size, &size))
+        return -1;
+    const TOKEN_GROUPS& groups = *reinterpret_cast<const TOKEN_GROUPS*>(bytes.data());
+    for (DWORD i = 0; i < groups.GroupCount; ++i)
+        if ((groups.Groups[i].Attributes & SE_GROUP_ENABLED) &&
+            !(groups.Groups[i].Attributes & SE_GROUP_USE_FOR_DENY_ONLY) &&
+            IsAdministrativeGroup(groups.Groups[i].Sid))
+            return 1;
+    return 0;
+}
+
 void RecordStart(const std::string& record) {
     char directory[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, directory);
     const std::string parent = ParentName();
     const int administrator = AdministratorsMember();
+    const std::string integrity = IntegrityLevel();
+    const int adminGroups = AdministrativeGroupsEnabled();
     for (const std::string& path : {record, OwnFolder() + "starts.txt"}) {
         if (path.empty())
             continue;
         if (FILE* f = std::fopen(path.c_str(), "ab")) {
-            std::fprintf(f, "cwd=%s\ncmdline=%s\nparent=%s\nadministrators=%d\nelevated=%d\n",
-                         directory, GetCommandLineA(), parent.c_str(), administrator, Elevated());
+            std::fprintf(f,
+                         "cwd=%s\ncmdline=%s\nparent=%s\nadministrators=%d\nelevated=%d\n"
+                         "integrity=%s\nadmin_groups_enabled=%d\n",
+                         directory, GetCommandLineA(), parent.c_str(), administrator, Elevated(),
+                         integrity.c_str(), adminGroups);
             std::fclose(f);
         }
     }
