@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "install/file_in_use.h"
+#include "install/piece_write.h"
 #include "install/write_plan.h"
 #include "startup/startup_state.h"
 #include "startup/win_handles.h"
@@ -100,11 +101,10 @@ TFileHandle CreateTemporaryFile(const std::string& targetPath, std::string& temp
     return TFileHandle();
 }
 
-// One write request of the whole size; a short write counts as a failure. Closes the file, as
-// the move that follows needs.
+// The whole size in pieces of about 1 MiB (WriteInPieces); a short piece counts as a failure.
+// Closes the file, as the move that follows needs.
 bool WriteWhole(TFileHandle file, const TCarriedBytes& bytes) {
-    DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.Data, bytes.Size, &written, nullptr) || written != bytes.Size)
+    if (!WriteInPieces(file.get(), bytes.Data, bytes.Size))
         return false;
     return FlushFileBuffers(file.get()) != FALSE;
 }

@@ -8,4 +8,5 @@ list(APPEND TELVO_PURE_SOURCES
 list(APPEND TELVO_WIN32_SOURCES
   src/install/data_file_writer.cpp
   src/install/folder_size.cpp
+  src/install/piece_write.cpp
 )
