@@ -101,8 +101,8 @@ TFileHandle CreateTemporaryFile(const std::string& targetPath, std::string& temp
     return TFileHandle();
 }
 
-// The whole size in pieces of about 1 MiB (WriteInPieces); a short piece counts as a failure.
-// Closes the file, as the move that follows needs.
+// The whole size in pieces (WriteInPieces); a short piece counts as a failure. Closes the file,
+// as the move that follows needs.
 bool WriteWhole(TFileHandle file, const TCarriedBytes& bytes) {
     if (!WriteInPieces(file.get(), bytes.Data, bytes.Size))
         return false;

@@ -10,7 +10,7 @@ namespace telvo {
 // Copies the resource `resourceName` of type `resourceType` (found without regard to case) from
 // the running executable to `targetPath`.
 //
-// The bytes go straight from the loaded resource, in pieces of about 1 MiB, to a new file beside
+// The bytes go straight from the loaded resource, in pieces (WriteInPieces), to a new file beside
 // the target; that file is flushed and then moved over the target in one step. So the old
 // target stays whole until the new one is complete, and no payload-sized buffer is needed.
 // While another process holds the target open the move is retried (kFileInUseAttempts,

@@ -9,12 +9,13 @@
 namespace telvo {
 
 // The length of each write request but the last. Linux backs the page cache of a new file in
-// blocks sized after the write request, up to 2 MiB; a virtual machine that hands free 2 MiB
-// blocks back to its host has those faulted in again, page by page, while the bytes are copied
-// into them. One request of the whole 118 MB data file then took 250-300 ms now and then instead
-// of about 35 ms; requests of 1 MiB take their memory from smaller free blocks and cost the same
-// in the usual case.
-inline constexpr uint32_t kWritePieceSize = 1u << 20;
+// blocks sized after the write request (up to 2 MiB), and a virtual machine that hands free
+// memory back to its host has large blocks faulted in again, page by page, while the bytes are
+// copied into them: then a copy of the 118 MB data file takes 250-400 ms instead of about 35 ms.
+// Measured under Wine, in runs right after the file was written: one request of the whole size
+// stalled so in about half of the runs and requests of 1 MiB still often; requests of 64 KiB,
+// what CopyFileA uses here, hardly ever, at the same cost in the usual case.
+inline constexpr uint32_t kWritePieceSize = 64u << 10;
 
 // Writes the `size` bytes at `data` at the file's current position, in requests of
 // kWritePieceSize bytes, the last one shorter. Each request must write its whole length: a
