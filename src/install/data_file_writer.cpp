@@ -4,6 +4,7 @@
 
 #include "install/file_in_use.h"
 #include "install/install_directory.h"
+#include "install/piece_write.h"
 #include "install/write_plan.h"
 #include "install/writer_lock.h"
 #include "startup/code_page.h"
@@ -127,13 +128,10 @@ bool TargetRefusesReplacement(const TInstallDirectory& folder, const std::wstrin
            RefusesReplacement(information.dwFileAttributes);
 }
 
-// One write request of the whole size; a short write counts as a failure. Flushed before the
-// rename, so the target is never replaced by a file the disk does not hold yet.
+// The whole size in pieces (WriteInPieces); a short piece counts as a failure. Flushed before
+// the rename, so the target is never replaced by a file the disk does not hold yet.
 bool WriteWhole(HANDLE file, const TCarriedBytes& bytes) {
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.Data, bytes.Size, &written, nullptr) || written != bytes.Size)
-        return false;
-    return FlushFileBuffers(file) != FALSE;
+    return WriteInPieces(file, bytes.Data, bytes.Size) && FlushFileBuffers(file) != FALSE;
 }
 
 // The target must be free for an exclusive open, as a direct create would demand, before the

@@ -13,7 +13,7 @@ namespace telvo {
 // The target's folder is opened once as a directory (a folder reached through links is the
 // directory it resolves to; a path that opens no directory of a file system fails), and every
 // create, rename and delete happens relative to it, never through a link at the name. The
-// bytes go straight from the loaded resource, in one write request, into a new file of an
+// bytes go straight from the loaded resource, in pieces (WriteInPieces), into a new file of an
 // unpredictable name beside the target, held open exclusively; that file is flushed and then
 // renamed over the target through its handle. So the old target stays whole until the new one
 // is complete, and no payload-sized buffer is needed. While another process holds the target

@@ -10,4 +10,5 @@ list(APPEND TELVO_WIN32_SOURCES
   src/install/install_directory.cpp
   src/install/writer_lock.cpp
   src/install/folder_size.cpp
+  src/install/piece_write.cpp
 )
