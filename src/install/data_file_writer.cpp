@@ -121,7 +121,8 @@ bool TargetRefusesReplacement(const TInstallDirectory& folder, const std::wstrin
     const DWORD error =
         folder.OpenEntry(targetName, FILE_READ_ATTRIBUTES,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, target);
-    if (error == ERROR_FILE_NOT_FOUND)
+    // A missing target is created; one held open is waited for when it is replaced.
+    if (error == ERROR_FILE_NOT_FOUND || InUseError(error))
         return false;
     BY_HANDLE_FILE_INFORMATION information{};
     return error != ERROR_SUCCESS || !GetFileInformationByHandle(target.get(), &information) ||
