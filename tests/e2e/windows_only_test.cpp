@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "e2e/box_bot.h"
+#include "startup/code_page.h"
+#include "startup/well_known_sids.h"
 #include "startup/win_handles.h"
 #include "support/install_files.h"
 #include "support/installation.h"
@@ -38,13 +40,6 @@ constexpr const char* kLeftoverNames[] = {"vost.cok.00000000.tmp", "vost.cok.1a2
 constexpr char kNoLinksUnderWine[] =
     "Wine has no NTFS junctions or object-manager symbolic links (mklink /J fails there), so "
     "links cannot be planted in the folder's chain; this check needs Windows";
-
-std::wstring Wide(const std::string& text) {
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                    wide.data(), static_cast<int>(wide.size())));
-    return wide;
-}
 
 // A folder's full long path (a temporary folder may be given in 8.3 names), with a trailing
 // backslash.
@@ -69,7 +64,7 @@ class TJunction {
         // REPARSE_DATA_BUFFER's mount point form: tag, data length, reserved, then the
         // substitute and print names' offsets and lengths and the names themselves, each
         // ending in a NUL; the print name is empty.
-        const std::wstring name = Wide(target);
+        const std::wstring name = WideFromAnsi(target);
         const WORD nameBytes = static_cast<WORD>(name.size() * sizeof(wchar_t));
         const WORD names[4] = {0, nameBytes, static_cast<WORD>(nameBytes + sizeof(wchar_t)), 0};
         std::vector<BYTE> buffer(8 + sizeof names + nameBytes + 2 * sizeof(wchar_t));
@@ -99,8 +94,8 @@ TUniqueHandle<TKernelHandleTraits> ObjectLink(const std::string& name, const std
     using TCreate = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PUNICODE_STRING);
     const auto create = reinterpret_cast<TCreate>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtCreateSymbolicLinkObject")));
-    std::wstring linkName = L"\\RPC Control\\" + Wide(name);
-    std::wstring linkTarget = Wide(target);
+    std::wstring linkName = L"\\RPC Control\\" + WideFromAnsi(name);
+    std::wstring linkTarget = WideFromAnsi(target);
     UNICODE_STRING nameString{static_cast<USHORT>(linkName.size() * sizeof(wchar_t)),
                               static_cast<USHORT>(linkName.size() * sizeof(wchar_t)),
                               linkName.data()};
@@ -142,6 +137,19 @@ class WindowsOnlyAnyWindowsTest : public testing::Test {
         ASSERT_EQ(test::LayOutInstallation(layout, test::TestBinFolder() + "telvo.exe",
                                            test::SourceTreePath("tests/fixtures/telvo/language")),
                   "");
+    }
+    // An installation in `installed` below a fresh folder, found through `lastRun` below it (a
+    // link the test makes), and an empty folder "outside" beside them for the links' targets.
+    void LayOutBehindALink(const std::string& name, const std::string& installed,
+                           const std::string& lastRun) {
+        Folder = LongPath(test::FreshTempFolder(name));
+        test::TInstallationLayout layout;
+        layout.Folder = Folder + installed;
+        layout.LastRunFolder = Folder + lastRun;
+        ASSERT_EQ(test::LayOutInstallation(layout, test::TestBinFolder() + "telvo.exe",
+                                           test::SourceTreePath("tests/fixtures/telvo/language")),
+                  "");
+        ASSERT_TRUE(CreateDirectoryA((Folder + "outside").c_str(), nullptr));
     }
     void TearDown() override {
         test::EndEveryStandIn();
@@ -220,18 +228,11 @@ TEST_F(WindowsOnlyAnyWindowsTest, PlantedDllsStayOutOfThePackage) {
 TEST_F(WindowsOnlyAnyWindowsTest, JunctionInTheFolderChainLeadsToTheFolderItResolvesTo) {
     if (test::RunsUnderWine())
         GTEST_SKIP() << kNoLinksUnderWine;
-    Folder = LongPath(test::FreshTempFolder("junction-chain"));
+    ASSERT_NO_FATAL_FAILURE(LayOutBehindALink("junction-chain", "real\\Telvo\\", "link\\Telvo"));
     const std::string installed = Folder + "real\\Telvo\\";
     const std::string outside = Folder + "outside\\";
-    test::TInstallationLayout layout;
-    layout.Folder = installed;
-    layout.LastRunFolder = Folder + "link\\Telvo";
-    ASSERT_EQ(test::LayOutInstallation(layout, test::TestBinFolder() + "telvo.exe",
-                                       test::SourceTreePath("tests/fixtures/telvo/language")),
-              "");
     const TJunction junction(Folder + "link", "\\??\\" + Folder + "real");
     ASSERT_TRUE(junction.Made) << "no junction could be made, error " << GetLastError();
-    ASSERT_TRUE(CreateDirectoryA(outside.c_str(), nullptr));
     for (const char* name : kLeftoverNames) {
         test::WriteFileBytes(outside + name, std::string("outside, keep: ") + name);
         ASSERT_TRUE(CreateSymbolicLinkA((installed + name).c_str(), (outside + name).c_str(), 0))
@@ -265,16 +266,9 @@ TEST_F(WindowsOnlyAnyWindowsTest, JunctionInTheFolderChainLeadsToTheFolderItReso
 TEST_F(WindowsOnlyAnyWindowsTest, ObjectManagerLinksInTheFolderReachNothingOutsideIt) {
     if (test::RunsUnderWine())
         GTEST_SKIP() << kNoLinksUnderWine;
-    Folder = LongPath(test::FreshTempFolder("object-links"));
+    ASSERT_NO_FATAL_FAILURE(LayOutBehindALink("object-links", "real\\", "mount"));
     const std::string real = Folder + "real\\";
     const std::string outside = Folder + "outside\\";
-    test::TInstallationLayout layout;
-    layout.Folder = real;
-    layout.LastRunFolder = Folder + "mount";
-    ASSERT_EQ(test::LayOutInstallation(layout, test::TestBinFolder() + "telvo.exe",
-                                       test::SourceTreePath("tests/fixtures/telvo/language")),
-              "");
-    ASSERT_TRUE(CreateDirectoryA(outside.c_str(), nullptr));
     std::vector<TUniqueHandle<TKernelHandleTraits>> links;
     links.push_back(ObjectLink("telvo.exe", "\\??\\" + real + "telvo.exe"));
     links.push_back(ObjectLink("language", "\\??\\" + real + "language"));
@@ -330,12 +324,11 @@ class TNonAdministratorLock {
     }
     std::string Take(const char* name, const char* sddl) {
         TTokenHandle own, restricted, token;
-        SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
         SID_IDENTIFIER_AUTHORITY label = SECURITY_MANDATORY_LABEL_AUTHORITY;
-        TSid administrators, medium;
+        const TSid administrators = AdministratorsSid();
+        TSid medium;
         if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, own.put()) ||
-            !AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS,
-                                      0, 0, 0, 0, 0, 0, administrators.put()) ||
+            !administrators ||
             !AllocateAndInitializeSid(&label, 1, SECURITY_MANDATORY_MEDIUM_RID, 0, 0, 0, 0, 0, 0, 0,
                                       medium.put()))
             return Failing("reading the own token");

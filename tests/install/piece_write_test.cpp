@@ -28,14 +28,13 @@ void ExpectWrittenWhole(const std::string& bytes) {
     EXPECT_TRUE(test::FileEquals(path, bytes));
 }
 
-// Two whole pieces and a short last one; the bytes' pattern does not repeat at the piece size,
-// so a piece written from the wrong place shows.
-TEST(PieceWriteTest, SizeNotAMultipleOfThePieceArrivesWhole) {
-    ExpectWrittenWhole(test::OldFileBytes(2 * kWritePieceSize + 12345));
-}
-
-TEST(PieceWriteTest, SizeBelowOnePieceArrivesWhole) {
-    ExpectWrittenWhole(test::OldFileBytes(4099));
+// Two whole pieces and a short last one, and less than one piece; the bytes' pattern does not
+// repeat at the piece size, so a piece written from the wrong place shows.
+TEST(PieceWriteTest, AnySizeArrivesWhole) {
+    for (const uint32_t size : {2 * kWritePieceSize + 12345, 4099u}) {
+        SCOPED_TRACE(size);
+        ExpectWrittenWhole(test::OldFileBytes(size));
+    }
 }
 
 }  // namespace
