@@ -4,6 +4,7 @@
 
 #include "discovery/path_rules.h"
 #include "discovery/registry_layout.h"
+#include "startup/code_page.h"
 #include "startup/registry_error.h"
 #include "startup/startup_state.h"
 #include "startup/well_known_sids.h"
@@ -32,7 +33,7 @@ std::string ProgramFilesBase() {
     std::string base;
     if (Registry().ValueExists(kProgramFilesDirValue))
         base = Registry().ReadString(kProgramFilesDirValue);
-    AddTrailingBackslash(base);
+    AddTrailingBackslash(base, AnsiLeadBytes());
     return base;
 }
 
@@ -60,7 +61,7 @@ std::string UninstallEntryFolder(const std::string& entryKey) {
     Registry().SetRootKey(HKEY_LOCAL_MACHINE);
     if (!Registry().OpenKey(entryKey, false) || !Registry().ValueExists(kUninstallStringValue))
         return {};
-    return UninstallFolderPart(Registry().ReadString(kUninstallStringValue));
+    return UninstallFolderPart(Registry().ReadString(kUninstallStringValue), AnsiLeadBytes());
 }
 
 // Whether the process's token counts the user as a member of the local Administrators group:
@@ -90,7 +91,7 @@ bool DiscoverInstallLocation() {
         folder = UninstallEntryFolder(Wow6432KeyPath(StartupState.UninstallKeyPrefix) + appName);
     if (folder.empty())
         folder = base + appName;
-    AddTrailingBackslash(folder);
+    AddTrailingBackslash(folder, AnsiLeadBytes());
     StartupState.InstallFolder = folder;
     return true;
 }

@@ -2,23 +2,36 @@
 // from an uninstall entry. Pure: no Windows calls.
 #pragma once
 
+#include <bitset>
 #include <string>
 #include <string_view>
 
 namespace telvo {
 
-// Appends one backslash to a non-empty text that does not already end in one; an empty text
+// The lead bytes of the ANSI code page's double-byte characters (code pages 932, 936, 949 and
+// 950 have them; single-byte code pages such as 1251 and 1252 have none). The byte after a lead
+// byte belongs to the same character and may have the value of a backslash (0x5C): in code page
+// 932 the second byte of many characters does. So a folder text is read character by character
+// from its start, never byte by byte from its end. The package takes the ANSI code page's table
+// (AnsiLeadBytes, startup/code_page.h); tests pass any.
+using TLeadBytes = std::bitset<256>;
+
+// The position of the last backslash character (not the second byte of a double-byte
+// character) that starts before `end`, or npos.
+size_t LastBackslashBefore(std::string_view text, size_t end, const TLeadBytes& leadBytes);
+
+// Appends one backslash to a non-empty text whose last character is not one; an empty text
 // stays empty (so "C:" becomes "C:\" and "C:\" stays as it is).
-void AddTrailingBackslash(std::string& folder);
+void AddTrailingBackslash(std::string& folder, const TLeadBytes& leadBytes);
 
 // The folder of the program that an "UninstallString" names, with its trailing backslash, or ""
-// when the text names no folder. The cut is the last backslash before the text's last byte, so
+// when the text names no folder. The cut is the last backslash before the text's last character, so
 // a text that ends in a backslash gives the folder above it and arguments behind the program's
 // path go with its file name unless they hold a backslash themselves. A text that begins with a
 // double quote is cut inside the quotes (up to the closing quote, or to the end when there is
 // none): installer tools write the path quoted, and a folder that began with a quote could never
 // be found.
-std::string UninstallFolderPart(std::string_view uninstallString);
+std::string UninstallFolderPart(std::string_view uninstallString, const TLeadBytes& leadBytes);
 
 // The path of the 32-bit registry view's twin of `keyPath` as 64-bit Windows shows it:
 // "WOW6432Node\" goes in after the first backslash, or in front when there is none.

@@ -161,7 +161,7 @@ TAttemptResult ReplaceTarget(const TInstallDirectory& folder, TTemporaryFile& fi
 TWriteResult PutCarriedFile(const std::string& name, const std::string& type,
                             const std::string& targetPath,
                             const std::function<bool()>& mayReplace) {
-    const std::string targetFolder = FolderOfPath(targetPath);
+    const std::string targetFolder = FolderOfPath(targetPath, AnsiLeadBytes());
     const std::string targetName = targetPath.substr(targetFolder.size());
     const std::wstring wideTargetName = WideFromAnsi(targetName);
     const TInstallDirectory folder = TInstallDirectory::Open(targetFolder);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "install/folder_walk.h"
+#include "startup/code_page.h"
 #include "startup/win_handles.h"
 
 namespace telvo {
@@ -27,7 +28,9 @@ int32_t GetFolderSize(const std::string& folder) {
     const DWORD attributes = GetFileAttributesA(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return kNoFolderSize;
-    return SizeInKilobytes(WalkFolderTree(folder, ListFolder));
+    std::string root = folder;
+    AddTrailingBackslash(root, AnsiLeadBytes());
+    return SizeInKilobytes(WalkFolderTree(root, ListFolder));
 }
 
 }  // namespace telvo

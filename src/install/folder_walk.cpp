@@ -3,8 +3,6 @@
 #include <cstring>
 #include <vector>
 
-#include "discovery/path_rules.h"
-
 namespace telvo {
 
 uint32_t WalkFolderTree(const std::string& folder, const TFolderLister& list) {
@@ -12,13 +10,12 @@ uint32_t WalkFolderTree(const std::string& folder, const TFolderLister& list) {
     std::vector<std::string> found;
     std::string current = folder;
     for (size_t next = 0;; ++next) {
-        AddTrailingBackslash(current);
         list(current, [&](const TFolderEntry& entry) {
             if (!(entry.Attributes & kAttributeDirectory)) {
                 total = AddFileSize(total, entry.SizeLow);
             } else if (std::strcmp(entry.Name, ".") != 0 && std::strcmp(entry.Name, "..") != 0 &&
                        !(entry.Attributes & kAttributeReparsePoint)) {
-                found.push_back(current + entry.Name);
+                found.push_back(current + entry.Name + '\\');
             }
         });
         if (next == found.size())

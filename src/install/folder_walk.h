@@ -38,11 +38,11 @@ constexpr int32_t SizeInKilobytes(uint32_t byteTotal) {
     return static_cast<int32_t>(byteTotal >> 10);
 }
 
-// Walks `folder` breadth-first: the folder itself, then every sub-folder in the order it was
-// found, each listed exactly once. Every non-folder entry counts, whatever its attributes. "."
-// and ".." are skipped, and folders that are links (reparse points) are neither counted nor
-// entered, so a link that loops back cannot run the walk into the path-length limit. Returns
-// the byte total.
+// Walks `folder` (which ends in a backslash) breadth-first: the folder itself, then every
+// sub-folder in the order it was found, each listed exactly once. Every non-folder entry counts,
+// whatever its attributes. "." and ".." are skipped, and folders that are links (reparse points)
+// are neither counted nor entered, so a link that loops back cannot run the walk into the
+// path-length limit. Returns the byte total.
 uint32_t WalkFolderTree(const std::string& folder, const TFolderLister& list);
 
 }  // namespace telvo

@@ -29,7 +29,24 @@ std::string Convert(const std::wstring& text, bool& exact) {
     return ansi;
 }
 
+TLeadBytes LeadBytesOf(UINT codePage) {
+    TLeadBytes lead;
+    CPINFO info{};
+    if (!GetCPInfo(codePage, &info))
+        return lead;
+    // Pairs of bounds, inclusive, ended by a pair of zeros.
+    for (size_t i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2)
+        for (unsigned byte = info.LeadByte[i]; byte <= info.LeadByte[i + 1]; ++byte) lead.set(byte);
+    return lead;
+}
+
 }  // namespace
+
+const TLeadBytes& AnsiLeadBytes() {
+    // The ANSI code page is fixed for the life of the process.
+    static const TLeadBytes lead = LeadBytesOf(CP_ACP);
+    return lead;
+}
 
 std::wstring WideFromAnsi(const std::string& text) {
     if (text.empty())

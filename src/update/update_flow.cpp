@@ -27,6 +27,7 @@
 #include "install/folder_size.h"
 #include "lang/lang_unit.h"
 #include "lang/message_texts.h"
+#include "startup/code_page.h"
 #include "startup/command_line.h"
 #include "startup/message_box.h"
 #include "startup/startup_state.h"
@@ -76,7 +77,7 @@ void ApplyLastRunFolder() {
     std::string folder = StartupState.Registry->ReadString("TheLastRunFolder");
     if (folder.empty())
         return;
-    AddTrailingBackslash(folder);
+    AddTrailingBackslash(folder, AnsiLeadBytes());
     StartupState.InstallFolder = folder;
 }
 

@@ -5,6 +5,19 @@
 namespace telvo {
 namespace {
 
+const TLeadBytes kSingleByte;
+
+// Code page 932 (Japanese): lead bytes 0x81-0x9F and 0xE0-0xFC.
+TLeadBytes CodePage932() {
+    TLeadBytes lead;
+    for (unsigned b = 0x81; b <= 0x9F; ++b) lead.set(b);
+    for (unsigned b = 0xE0; b <= 0xFC; ++b) lead.set(b);
+    return lead;
+}
+
+// "表" in code page 932: its second byte is a backslash's.
+constexpr char kHyo[] = "\x95\x5C";
+
 TEST(AddTrailingBackslashTest, AppendsOnlyWhereMissing) {
     for (auto [before, after] : {std::pair{"", ""},
                                  {"C:", "C:\\"},
@@ -12,9 +25,27 @@ TEST(AddTrailingBackslashTest, AppendsOnlyWhereMissing) {
                                  {"C:\\Apps\\Telvo", "C:\\Apps\\Telvo\\"},
                                  {"Telvo", "Telvo\\"}}) {
         std::string folder = before;
-        AddTrailingBackslash(folder);
+        AddTrailingBackslash(folder, kSingleByte);
         EXPECT_EQ(folder, after) << before;
     }
+}
+
+// In a double-byte code page a character whose second byte is 0x5C is no backslash; in a
+// single-byte code page the same bytes end in one.
+TEST(AddTrailingBackslashTest, ReadsDoubleByteCharactersWhole) {
+    const std::string hyo = std::string("C:\\dbcs\\") + kHyo;
+    std::string folder = hyo;
+    AddTrailingBackslash(folder, CodePage932());
+    EXPECT_EQ(folder, hyo + "\\");
+    AddTrailingBackslash(folder, CodePage932());
+    EXPECT_EQ(folder, hyo + "\\");
+    folder = hyo;
+    AddTrailingBackslash(folder, kSingleByte);
+    EXPECT_EQ(folder, hyo);
+    // A lead byte with nothing after it is a character of its own.
+    folder = "C:\\\x95";
+    AddTrailingBackslash(folder, CodePage932());
+    EXPECT_EQ(folder, "C:\\\x95\\");
 }
 
 // The cut is the last backslash before the last byte; a leading quote moves the cut inside the
@@ -39,8 +70,16 @@ TEST(UninstallFolderPartTest, CutsAtTheLastBackslashBeforeTheLastByte) {
              {"\"unins000.exe\" C:\\x", ""},
              {"\"", ""},
          }) {
-        EXPECT_EQ(UninstallFolderPart(text), folder) << text;
+        EXPECT_EQ(UninstallFolderPart(text, kSingleByte), folder) << text;
     }
+}
+
+TEST(UninstallFolderPartTest, NeverCutsInsideADoubleByteCharacter) {
+    const std::string hyo = std::string("C:\\dbcs\\") + kHyo;
+    EXPECT_EQ(UninstallFolderPart(hyo + "\\unins000.exe", CodePage932()), hyo + "\\");
+    EXPECT_EQ(UninstallFolderPart(hyo + "x.exe", CodePage932()), "C:\\dbcs\\");
+    EXPECT_EQ(UninstallFolderPart(hyo, CodePage932()), "C:\\dbcs\\");
+    EXPECT_EQ(UninstallFolderPart(hyo + "\\", CodePage932()), "C:\\dbcs\\");
 }
 
 TEST(Wow6432KeyPathTest, GoesInAfterTheFirstBackslash) {

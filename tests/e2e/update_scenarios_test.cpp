@@ -119,6 +119,7 @@ class UpdateScenarioTest : public testing::Test {
 
 using UpdateScenarioRussianLocaleTest = UpdateScenarioTest;
 using UpdateScenarioWin32PrefixTest = UpdateScenarioTest;
+using UpdateScenarioJapaneseLocaleTest = UpdateScenarioTest;
 
 // Older version installed: the confirmation, the write, the size, the closing question, and
 // Yes starts the application.
@@ -349,6 +350,32 @@ TEST_F(UpdateScenarioTest, TheLastRunFolderOfAnotherTypeEndsInApplicationError) 
               std::string::npos)
         << run.Boxes[0].Text;
     EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 40);
+}
+
+// In code page 932 the second byte of "表" is a backslash's: a folder whose name ends in it is
+// still the folder it names, and gets its backslash.
+TEST_F(UpdateScenarioJapaneseLocaleTest, TheLastRunFolderEndingInADoubleByteCharacter) {
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs the Japanese ANSI code page 932 (a Japanese system locale)";
+    const std::string parent = "C:\\dbcs\\";
+    const std::string folder = parent + "\x95\x5C\\";
+    LayOut({.Folder = folder, .Entry = TUninstallEntry::None, .DataVersion = 41});
+    LayOut({.LastRunFolder = folder.substr(0, folder.size() - 1)});
+    const TBotRun run = Run("modest");
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_TRUE(run.Boxes.empty());
+    ExpectCarriedFileIn(folder);
+    EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 40);
+    std::vector<std::wstring> beside;
+    WIN32_FIND_DATAW entry;
+    TFindHandle find(FindFirstFileW(L"C:\\dbcs\\*", &entry));
+    for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &entry))
+        if (entry.cFileName[0] != L'.')
+            beside.push_back(entry.cFileName);
+    EXPECT_EQ(beside, std::vector<std::wstring>{L"\u8868"}) << "nothing is created beside it";
+    find.reset();
+    test::RemoveInstallation(folder);
+    RemoveDirectoryA(parent.c_str());
 }
 
 // An entry written by a 32-bit installer, found only under WOW6432Node.

@@ -10,11 +10,20 @@ namespace telvo {
 namespace {
 
 constexpr std::string_view kWowNode = "WOW6432Node\\";
+const TLeadBytes kSingleByte;
+
+// Code page 932's lead bytes: the second byte of a character may be a backslash's.
+TLeadBytes CodePage932() {
+    TLeadBytes lead;
+    for (unsigned b = 0x81; b <= 0x9F; ++b) lead.set(b);
+    for (unsigned b = 0xE0; b <= 0xFC; ++b) lead.set(b);
+    return lead;
+}
 
 // The folder is a leading part of the named path (inside the quotes when the value begins with
 // one), ends in a backslash and is shorter than that path: it never names the whole value.
-void CheckFolder(std::string_view value) {
-    const std::string folder = UninstallFolderPart(value);
+void CheckFolder(std::string_view value, const TLeadBytes& lead) {
+    const std::string folder = UninstallFolderPart(value, lead);
     if (folder.empty())
         return;
     std::string_view path = value;
@@ -22,14 +31,14 @@ void CheckFolder(std::string_view value) {
         path = path.substr(1, path.find('"', 1) - 1);
     FUZZ_CHECK(path.starts_with(folder));
     FUZZ_CHECK(folder.size() < path.size());
-    FUZZ_CHECK(folder.back() == '\\');
+    FUZZ_CHECK(LastBackslashBefore(folder, folder.size(), lead) == folder.size() - 1);
     FUZZ_CHECK(folder.find('"') == folder.npos || !value.starts_with('"'));
     std::string again = folder;
-    AddTrailingBackslash(again);
+    AddTrailingBackslash(again, lead);
     FUZZ_CHECK(again == folder);
     // A file inside the folder gives the folder back.
-    FUZZ_CHECK(UninstallFolderPart(folder + "unins000.exe") == folder);
-    FUZZ_CHECK(UninstallFolderPart("\"" + folder + "unins000.exe\" /S") == folder ||
+    FUZZ_CHECK(UninstallFolderPart(folder + "unins000.exe", lead) == folder);
+    FUZZ_CHECK(UninstallFolderPart("\"" + folder + "unins000.exe\" /S", lead) == folder ||
                folder.find('"') != folder.npos);
 }
 
@@ -48,7 +57,9 @@ void CheckWowPath(std::string_view keyPath) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view value = telvo::fuzz::AsText(data, size);
-    telvo::CheckFolder(value);
+    static const telvo::TLeadBytes codePage932 = telvo::CodePage932();
+    telvo::CheckFolder(value, telvo::kSingleByte);
+    telvo::CheckFolder(value, codePage932);
     telvo::CheckWowPath(value);
     return 0;
 }

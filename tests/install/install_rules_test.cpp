@@ -95,7 +95,7 @@ TEST(FolderWalkTest, ListsBreadthFirstInTheOrderFound) {
         {".", kDir, 0}, {"..", kDir, 0}, {"deep", kDir, 0}, {"h", 0x02 | 0x04 | 0x01, 24}};
     tree.Folders["C:\\A\\y\\"] = {{"f2", 0x80, 2000}};
     tree.Folders["C:\\A\\x\\deep\\"] = {{"f3", 0x20, 4096}};
-    EXPECT_EQ(WalkFolderTree("C:\\A", tree.Lister()), 1000u + 24 + 2000 + 4096);
+    EXPECT_EQ(WalkFolderTree("C:\\A\\", tree.Lister()), 1000u + 24 + 2000 + 4096);
     EXPECT_EQ(tree.Listed, (std::vector<std::string>{"C:\\A\\", "C:\\A\\x\\", "C:\\A\\y\\",
                                                      "C:\\A\\locked\\", "C:\\A\\x\\deep\\"}));
 }
@@ -114,7 +114,7 @@ TEST(FolderWalkTest, TotalsWrapModulo4GiB) {
     TFakeTree tree;
     tree.Folders["C:\\A\\"] = {{"big", 0x20, 0xFFFFF800u}, {"sub", kDir, 0}};
     tree.Folders["C:\\A\\sub\\"] = {{"more", 0x20, 0x1000}};
-    EXPECT_EQ(WalkFolderTree("C:\\A", tree.Lister()), 0x800u);
+    EXPECT_EQ(WalkFolderTree("C:\\A\\", tree.Lister()), 0x800u);
 }
 
 // Targets that an exclusive create would refuse are refused before anything is written.
@@ -140,8 +140,8 @@ TEST(WritePlanTest, TemporaryFileLiesBesideTheTarget) {
                  {"Z:/work/vost.cok", "Z:/work/"},
                  {"vost.cok", ""}};
     for (const Case& c : cases) {
-        EXPECT_EQ(FolderOfPath(c.path), c.folder) << c.path;
-        EXPECT_EQ(FolderOfPath(TemporaryPathFor(c.path, 7)), c.folder) << c.path;
+        EXPECT_EQ(FolderOfPath(c.path, {}), c.folder) << c.path;
+        EXPECT_EQ(FolderOfPath(TemporaryPathFor(c.path, 7), {}), c.folder) << c.path;
     }
 }
 
@@ -149,7 +149,7 @@ TEST(WritePlanTest, TemporaryFileLiesBesideTheTarget) {
 // folder, however alike, is never removed.
 TEST(WritePlanTest, LeftoversAreRecognisedByTheWritersNamePatternOnly) {
     const std::string path = TemporaryPathFor("C:\\Telvo\\vost.cok", 0x00C0FFEEu);
-    const std::string ours = path.substr(FolderOfPath(path).size());
+    const std::string ours = path.substr(FolderOfPath(path, {}).size());
     struct Case {
         const char* name;
         bool leftover;

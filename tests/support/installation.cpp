@@ -32,10 +32,11 @@ bool PutString(HKEY root, const std::string& key, const std::string& name,
                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 
+// Character by character: in a double-byte code page a character's second byte may be 0x5C.
 bool CreateFolderPath(const std::string& folder) {
-    for (size_t cut = folder.find('\\', 3); cut != std::string::npos;
-         cut = folder.find('\\', cut + 1))
-        CreateDirectoryA(folder.substr(0, cut).c_str(), nullptr);
+    for (const char* at = folder.c_str() + 3; *at; at = CharNextA(at))
+        if (*at == '\\')
+            CreateDirectoryA(folder.substr(0, at - folder.c_str()).c_str(), nullptr);
     return (GetFileAttributesA(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
            GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
