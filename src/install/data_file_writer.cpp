@@ -175,17 +175,22 @@ TWriteResult PutCarriedFile(const std::string& name, const std::string& type,
 
     const TWriterLock lock;
     if (lock.TimedOut())
-        return TWriteResult::Failed;
+        return TWriteResult::InUse;
     RemoveLeftovers(folder, targetName);
     TTemporaryFile file = TTemporaryFile::Create(folder, targetName);
     if (!file || !WriteWhole(file.get(), bytes))
         return TWriteResult::Failed;
     if (!mayReplace())
         return TWriteResult::Withheld;
-    return RetryWhileInUse([&] { return ReplaceTarget(folder, file, wideTargetName); },
-                           [] { Sleep(kFileInUseRetryDelayMs); }) == TAttemptResult::Done
-               ? TWriteResult::Written
-               : TWriteResult::Failed;
+    switch (RetryWhileInUse([&] { return ReplaceTarget(folder, file, wideTargetName); },
+                            [] { Sleep(kFileInUseRetryDelayMs); })) {
+        case TAttemptResult::Done:
+            return TWriteResult::Written;
+        case TAttemptResult::InUse:
+            return TWriteResult::InUse;
+        default:
+            return TWriteResult::Failed;
+    }
 }
 
 }  // namespace
@@ -200,12 +205,12 @@ TWriteResult WriteDataFileGated(const std::string& resourceName, const std::stri
         return mayReplace();
     };
     const TWriteResult result = PutCarriedFile(resourceName, resourceType, targetPath, askOnce);
-    if (result != TWriteResult::Failed)
+    if (result == TWriteResult::Written || result == TWriteResult::Withheld)
         return result;
     if (!asked && !mayReplace())
         return TWriteResult::Withheld;
     ShowErrorBox(InstallFailureEnglish(targetPath), InstallFailureRussian(targetPath));
-    return TWriteResult::Failed;
+    return result;
 }
 
 bool WriteDataFile(const std::string& resourceName, const std::string& resourceType,

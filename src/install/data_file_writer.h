@@ -31,14 +31,22 @@ namespace telvo {
 bool WriteDataFile(const std::string& resourceName, const std::string& resourceType,
                    const std::string& targetPath);
 
-enum class TWriteResult { Written, Failed, Withheld };
+enum class TWriteResult {
+    Written,
+    Failed,    // a failure a later attempt would meet again (disk full, a read-only target...)
+    InUse,     // the target stayed in use past the wait, or another run kept writing past its
+               // minute: nothing changed, and a later attempt may succeed
+    Withheld,  // the caller said no
+};
 
 // WriteDataFile with a last word for the caller: `mayReplace` is asked once, after the new file
 // is complete and before it replaces the target, or before the failure message when the write
 // failed earlier. When it says no, the new file is removed, nothing is shown, the target is left
-// as it was and the result is Withheld. The new file is removed on every road, also when
-// `mayReplace` throws. This lets the caller finish a check of its own while
-// the bytes are written, without anything visible changing before the check has passed.
+// as it was and the result is Withheld. A failure shows the writer's message and is InUse when
+// only a holder of the target or of the writer lock stood in the way, otherwise Failed. The new
+// file is removed on every road, also when `mayReplace` throws. This lets the caller finish a check
+// of its own while the bytes are written, without anything visible changing before the check has
+// passed.
 TWriteResult WriteDataFileGated(const std::string& resourceName, const std::string& resourceType,
                                 const std::string& targetPath,
                                 const std::function<bool()>& mayReplace);

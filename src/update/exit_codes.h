@@ -14,6 +14,11 @@ enum TExitCode : int {
     kExitDataFileInUse = 6,         // the installed data file could not be opened in time
     kExitDataFileNotWritten = 7,
     kExitNobodyToAnswer = 8,  // an answer was needed and nobody could give one (no "modest")
+    // A "modest" run whose write met only a holder: the installed data file stayed in use after
+    // the quit request and the writer's wait, or another run kept the writer lock past its
+    // minute. Nothing changed. The deployment tools' own "another installation is in progress",
+    // which they retry on their own.
+    kExitRetryLater = 1618,
 };
 
 }  // namespace telvo

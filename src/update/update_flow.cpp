@@ -246,6 +246,10 @@ TExitCode RunUpdate() {
     switch (WriteCarriedFile(run, integrityHolds)) {
         case TWriteResult::Withheld:
             return kExitIntegrityCheckFailed;
+        case TWriteResult::InUse:
+            // Telvo open in a session the package cannot reach (a deployment tool's service
+            // in session 0) holds the file until the user closes it: a later run succeeds.
+            return run.SilentMode ? kExitRetryLater : kExitDataFileNotWritten;
         case TWriteResult::Failed:
             return kExitDataFileNotWritten;
         case TWriteResult::Written:

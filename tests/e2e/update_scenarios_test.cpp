@@ -9,6 +9,7 @@
 #include "lang/lang_text.h"
 #include "startup/command_line.h"
 #include "startup/win_handles.h"
+#include "support/install_files.h"
 #include "support/installation.h"
 #include "support/processes.h"
 #include "support/standin.h"
@@ -450,6 +451,29 @@ TEST_F(UpdateScenarioTest, UnseenRunThatWouldAskEndsWithEight) {
     EXPECT_EQ(RunUnseen(""), 8);
     EXPECT_EQ(test::ReadWholeFile(data), before);
     EXPECT_FALSE(EstimatedSize());
+}
+
+// A Telvo on the visible desktop is out of reach of a run on a station nobody sees: it is not
+// asked to quit and keeps its data file. The run ends with the deployment tools' "retry later",
+// the file unchanged and nothing left beside it; a read-only file is no reason to retry.
+TEST_F(UpdateScenarioTest, UnseenSilentRunMeetingAHeldFileAsksForARetry) {
+    LayOut({});
+    const std::string data = kDefaultFolder + "vost.cok";
+    const std::string before = test::ReadWholeFile(data);
+    TProcessHandle standIn = test::StartStandIn(kDefaultFolder + "telvo.exe");
+    ASSERT_TRUE(standIn);
+    const std::vector<std::string> names = test::FolderNames(kDefaultFolder);
+    EXPECT_EQ(RunUnseen("modest"), 1618);
+    EXPECT_TRUE(FindWindowA("TTelvoMainForm", nullptr)) << "the stand-in was reached";
+    test::EndEveryStandIn();
+    EXPECT_EQ(test::ReadWholeFile(data), before);
+    EXPECT_EQ(test::FolderNames(kDefaultFolder), names);
+    EXPECT_FALSE(EstimatedSize());
+
+    ASSERT_TRUE(SetFileAttributesA(data.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(RunUnseen("modest"), 7);
+    SetFileAttributesA(data.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(test::ReadWholeFile(data), before);
 }
 
 // "modest runapp" installs, but nobody would see the application: it is not started.
