@@ -184,6 +184,8 @@ std::vector<TTestThing> TestThings() {
     return things;
 }
 
+constexpr DWORD kMade = 1;
+
 bool Exists(const TTestThing& thing) {
     switch (thing.Kind) {
         case TThingKind::Key:
@@ -195,38 +197,28 @@ bool Exists(const TTestThing& thing) {
     }
 }
 
-// Removes `thing` at `path`, the place the backup recorded.
-void Remove(const TTestThing& thing, const std::string& path) {
+void Remove(const TTestThing& thing) {
     switch (thing.Kind) {
         case TThingKind::Key:
-            DeleteTree(thing.Root, path, thing.View);
+            DeleteTree(thing.Root, thing.Path, thing.View);
             break;
         case TThingKind::FolderTree:
-            telvo::test::RemoveFolderTree(path);
+            telvo::test::RemoveFolderTree(thing.Path);
             break;
         case TThingKind::EmptyFolder:
-            RemoveDirectoryA(path.c_str());
+            RemoveDirectoryA(thing.Path.c_str());
             break;
         case TThingKind::File:
-            DeleteFileA(path.c_str());
+            DeleteFileA(thing.Path.c_str());
             break;
     }
 }
 
-std::string ReadString(HKEY key, const char* name) {
-    char text[MAX_PATH * 2] = {};
-    DWORD type = 0, size = sizeof text - 1;
-    return RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) ==
-                       ERROR_SUCCESS &&
-                   type == REG_SZ
-               ? std::string(text)
-               : std::string();
-}
-
 // Saves what the tests change into the backup key. Each kept value is stored under its index,
 // with its type, or not at all when it was absent. Each test thing that does not exist yet is
-// recorded with its place as made by this run: only those are ever removed, so a backup left by
-// a run cut short cannot lead to removing what was there before it or came after it.
+// recorded as made by this run: only those are ever removed, so a backup left by a run cut short
+// cannot lead to removing what was there before it. The places come from the table, never from
+// the backup, which any program of the user could write.
 bool SaveState() {
     const TRegKey backup = CreateKey(HKEY_CURRENT_USER, kBackupKey);
     if (!backup)
@@ -248,10 +240,9 @@ bool SaveState() {
     }
     for (const TTestThing& thing : TestThings())
         if (!Exists(thing))
-            saved =
-                saved && RegSetValueExA(backup.get(), thing.Id, 0, REG_SZ,
-                                        reinterpret_cast<const BYTE*>(thing.Path.c_str()),
-                                        static_cast<DWORD>(thing.Path.size() + 1)) == ERROR_SUCCESS;
+            saved = saved && RegSetValueExA(backup.get(), thing.Id, 0, REG_DWORD,
+                                            reinterpret_cast<const BYTE*>(&kMade),
+                                            sizeof kMade) == ERROR_SUCCESS;
     const DWORD hadTamrel = KeyExists(HKEY_CURRENT_USER, kTamrelKey, 0) ? 1 : 0;
     if (hadTamrel)
         saved = saved && CopyTree(HKEY_CURRENT_USER, kTamrelKey, HKEY_CURRENT_USER,
@@ -297,11 +288,10 @@ void RestoreState() {
         if (hadTamrel)
             CopyTree(HKEY_CURRENT_USER, std::string(kBackupKey) + "\\Tamrel", HKEY_CURRENT_USER,
                      kTamrelKey);
-        for (const TTestThing& thing : TestThings()) {
-            const std::string made = ReadString(backup.get(), thing.Id);
-            if (!made.empty())
-                Remove(thing, made);
-        }
+        for (const TTestThing& thing : TestThings())
+            if (RegQueryValueExA(backup.get(), thing.Id, nullptr, nullptr, nullptr, nullptr) ==
+                ERROR_SUCCESS)
+                Remove(thing);
     }
     backup.reset();
     DeleteTree(HKEY_CURRENT_USER, kBackupKey, 0);
