@@ -1,9 +1,10 @@
 // The test kit's runner (telvo_kit.exe), started by run-tests.cmd on a real Windows or under
 // Wine. A real machine is not a throwaway prefix: the runner refuses to start where Telvo is
-// installed, keeps what the tests change (the uninstall entry, HKCU\Software\Tamrel, system
-// values some tests bend for a moment, folders they make) and puts all of it back when the
-// programs have ended, however they ended. What it saved lives in the registry until then, so
-// a run cut short (a reboot, a closed window) is mended by the next start of the kit.
+// installed, before anything else, keeps what the tests change (HKCU\Software\Tamrel, system
+// values some tests bend for a moment) with a record of which keys and folders the tests may
+// make were not there yet, and puts all of it back when the programs have ended, however they
+// ended, removing only what the record names. What it saved lives in the registry until then,
+// so a run cut short (a reboot, a closed window) is mended by the next start of the kit.
 //
 // It runs each test program with the cases written for this machine, each with a time limit,
 // writes GoogleTest's XML into "results" beside run-tests.cmd (and the outcome into
