@@ -107,6 +107,9 @@ else()
   set(TELVO_CARRIED_FILE ${payload_dir}/${TELVO_DATA_NAME})
   set(lay_out LAY_OUT_SIZE ${TELVO_CARRIED_SIZE})
 endif()
+# The data file this build carries, for whoever takes the build's package elsewhere with the file
+# it is compared with (scripts/windows-kit): build/payload/ holds it only without TELVO_DATA_FILE.
+file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/data-file-path.txt CONTENT "${TELVO_CARRIED_FILE}\n")
 telvo_carried_resource(telvo_payload_resource FILE ${TELVO_CARRIED_FILE}
   BASE_NAME ${TELVO_DATA_BASE_NAME} EXTENSION ${TELVO_DATA_EXTENSION}
   VERSION ${TELVO_DATA_VERSION} ${lay_out})

@@ -1,9 +1,10 @@
 // The test kit's runner (telvo_kit.exe), started by run-tests.cmd on a real Windows or under
 // Wine. A real machine is not a throwaway prefix: the runner refuses to start where Telvo is
-// installed, keeps what the tests change (the uninstall entry, HKCU\Software\Tamrel, system
-// values some tests bend for a moment, folders they make) and puts all of it back when the
-// programs have ended, however they ended. What it saved lives in the registry until then, so
-// a run cut short (a reboot, a closed window) is mended by the next start of the kit.
+// installed, before anything else, keeps what the tests change (HKCU\Software\Tamrel, system
+// values some tests bend for a moment) with a record of which keys and folders the tests may
+// make were not there yet, and puts all of it back when the programs have ended, however they
+// ended, removing only what the record names. What it saved lives in the registry until then,
+// so a run cut short (a reboot, a closed window) is mended by the next start of the kit.
 //
 // It runs each test program with the cases written for this machine, each with a time limit,
 // writes GoogleTest's XML into "results" beside run-tests.cmd (and the outcome into
@@ -75,24 +76,6 @@ const std::vector<TKeptValue>& KeptValues() {
     return values;
 }
 
-// Keys only the tests make: removed when the run ends.
-struct TTestKey {
-    HKEY Root;
-    REGSAM View;
-    const char* Key;
-};
-
-const std::vector<TTestKey>& TestKeys() {
-    static const std::vector<TTestKey> keys = {
-        {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, telvo::test::kUninstallKey},
-        {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, telvo::test::kUninstallKey},
-        {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, "Software\\TelvoTests"},
-        {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, "Software\\TelvoTests"},
-        {HKEY_CURRENT_USER, 0, "Software\\TelvoTests"},
-    };
-    return keys;
-}
-
 void Say(const std::string& text) {
     std::printf("run-tests: %s\n", text.c_str());
     std::fflush(stdout);
@@ -137,8 +120,106 @@ bool CopyTree(HKEY fromRoot, const std::string& from, HKEY toRoot, const std::st
     return target && RegCopyTreeA(source.get(), nullptr, target.get()) == ERROR_SUCCESS;
 }
 
+bool FolderExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string TempFolder() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    return temp;
+}
+
+// Where Windows puts what the stand-in, started unelevated and without a manifest, writes into
+// "C:\Program Files\Telvo" (UAC's file virtualization).
+std::string VirtualStoreFolder() {
+    char local[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH);
+    return length > 0 && length < MAX_PATH
+               ? std::string(local) + "\\VirtualStore\\Program Files\\Telvo\\"
+               : std::string();
+}
+
+// Something the tests make on the machine. Installation marks what an installed Telvo has too:
+// the runner refuses to start while one of those exists.
+enum class TThingKind { Key, FolderTree, EmptyFolder, File };
+
+struct TTestThing {
+    const char* Id;  // the value in the backup key that records it as made by the run
+    TThingKind Kind;
+    bool Installation;
+    std::string Path;  // a key under HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER, or a file path
+    HKEY Root = nullptr;
+    REGSAM View = 0;
+};
+
+// In the order they are removed: a folder's contents before the folder.
+std::vector<TTestThing> TestThings() {
+    using telvo::test::kUninstallKey;
+    std::vector<TTestThing> things = {
+        {"uninstall64", TThingKind::Key, true, kUninstallKey, HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
+        {"uninstall32", TThingKind::Key, true, kUninstallKey, HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY},
+        {"scratch64", TThingKind::Key, false, "Software\\TelvoTests", HKEY_LOCAL_MACHINE,
+         KEY_WOW64_64KEY},
+        {"scratch32", TThingKind::Key, false, "Software\\TelvoTests", HKEY_LOCAL_MACHINE,
+         KEY_WOW64_32KEY},
+        {"scratchuser", TThingKind::Key, false, "Software\\TelvoTests", HKEY_CURRENT_USER, 0},
+        // The folders the tests lay installations out in.
+        {"programfiles", TThingKind::FolderTree, true, "C:\\Program Files\\Telvo\\"},
+        {"elsewhere", TThingKind::FolderTree, true, "C:\\Apps\\TelvoElsewhere\\"},
+        {"wow", TThingKind::FolderTree, true, "C:\\Apps\\TelvoWow\\"},
+        {"apps", TThingKind::EmptyFolder, false, "C:\\Apps\\"},
+        {"temp", TThingKind::FolderTree, false, TempFolder() + "telvo-tests\\"},
+        {"plantedlog", TThingKind::File, false, "C:\\planted-dlls.log"},
+    };
+    // A virtualized copy from before the kit may hold a real installation's writes.
+    const std::string virtualStore = VirtualStoreFolder();
+    if (!virtualStore.empty())
+        things.push_back({"virtualstore", TThingKind::FolderTree, false, virtualStore});
+    return things;
+}
+
+constexpr DWORD kMade = 1;
+
+bool Exists(const TTestThing& thing) {
+    switch (thing.Kind) {
+        case TThingKind::Key:
+            return KeyExists(thing.Root, thing.Path, thing.View);
+        case TThingKind::File:
+            return FileExists(thing.Path);
+        default:
+            return FolderExists(thing.Path);
+    }
+}
+
+void Remove(const TTestThing& thing) {
+    switch (thing.Kind) {
+        case TThingKind::Key:
+            DeleteTree(thing.Root, thing.Path, thing.View);
+            break;
+        case TThingKind::FolderTree:
+            telvo::test::RemoveFolderTree(thing.Path);
+            break;
+        case TThingKind::EmptyFolder:
+            RemoveDirectoryA(thing.Path.c_str());
+            break;
+        case TThingKind::File:
+            DeleteFileA(thing.Path.c_str());
+            break;
+    }
+}
+
 // Saves what the tests change into the backup key. Each kept value is stored under its index,
-// with its type, or not at all when it was absent.
+// with its type, or not at all when it was absent. Each test thing that does not exist yet is
+// recorded as made by this run: only those are ever removed, so a backup left by a run cut short
+// cannot lead to removing what was there before it. The places come from the table, never from
+// the backup, which any program of the user could write.
 bool SaveState() {
     const TRegKey backup = CreateKey(HKEY_CURRENT_USER, kBackupKey);
     if (!backup)
@@ -158,17 +239,24 @@ bool SaveState() {
                                             size) == ERROR_SUCCESS;
         }
     }
+    for (const TTestThing& thing : TestThings())
+        if (!Exists(thing))
+            saved = saved && RegSetValueExA(backup.get(), thing.Id, 0, REG_DWORD,
+                                            reinterpret_cast<const BYTE*>(&kMade),
+                                            sizeof kMade) == ERROR_SUCCESS;
     const DWORD hadTamrel = KeyExists(HKEY_CURRENT_USER, kTamrelKey, 0) ? 1 : 0;
     if (hadTamrel)
         saved = saved && CopyTree(HKEY_CURRENT_USER, kTamrelKey, HKEY_CURRENT_USER,
                                   std::string(kBackupKey) + "\\Tamrel");
-    // Written last: a backup without it was cut short while saving and holds nothing to restore.
+    // Written last: a backup without it was cut short while saving, before any test ran, and
+    // holds nothing to restore or remove.
     return saved && RegSetValueExA(backup.get(), "HadTamrel", 0, REG_DWORD,
                                    reinterpret_cast<const BYTE*>(&hadTamrel),
                                    sizeof hadTamrel) == ERROR_SUCCESS;
 }
 
-// Puts back what SaveState kept, removes what only the tests make, and drops the backup.
+// Puts back what SaveState kept, removes what it recorded as made by the run, and drops the
+// backup.
 void RestoreState() {
     TRegKey backup = OpenKey(HKEY_CURRENT_USER, kBackupKey, KEY_READ);
     if (!backup)
@@ -201,46 +289,28 @@ void RestoreState() {
         if (hadTamrel)
             CopyTree(HKEY_CURRENT_USER, std::string(kBackupKey) + "\\Tamrel", HKEY_CURRENT_USER,
                      kTamrelKey);
+        for (const TTestThing& thing : TestThings())
+            if (RegQueryValueExA(backup.get(), thing.Id, nullptr, nullptr, nullptr, nullptr) ==
+                ERROR_SUCCESS)
+                Remove(thing);
     }
     backup.reset();
-    for (const TTestKey& key : TestKeys()) DeleteTree(key.Root, key.Key, key.View);
     DeleteTree(HKEY_CURRENT_USER, kBackupKey, 0);
 }
 
-bool FolderExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string TempFolder() {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    return temp;
-}
-
-// Folders the tests lay installations out in. The runner refuses to start when one exists, so
-// whatever is in them afterwards is the tests'.
-constexpr const char* kTestFolders[] = {"C:\\Program Files\\Telvo\\", "C:\\Apps\\TelvoElsewhere\\",
-                                        "C:\\Apps\\TelvoWow\\"};
-
-// Those folders, the temporary folder's "telvo-tests" and the planted-DLL log go; "C:\Apps" too
-// when it is empty afterwards and was not there before.
-void RemoveTestFiles(bool appsWasThere) {
-    for (const char* folder : kTestFolders) telvo::test::RemoveFolderTree(folder);
-    telvo::test::RemoveFolderTree(TempFolder() + "telvo-tests\\");
-    DeleteFileA("C:\\planted-dlls.log");
-    if (!appsWasThere)
-        RemoveDirectoryA("C:\\Apps");
-}
-
-// Where Windows puts what the stand-in, started unelevated and without a manifest, writes into
-// "C:\Program Files\Telvo" (UAC's file virtualization).
-std::string VirtualStoreFolder() {
-    char local[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH);
-    return length > 0 && length < MAX_PATH
-               ? std::string(local) + "\\VirtualStore\\Program Files\\Telvo\\"
-               : std::string();
+// What of an installation of Telvo exists, for the refusal; empty when nothing does.
+std::string InstalledThing() {
+    for (const TTestThing& thing : TestThings()) {
+        if (!thing.Installation || !Exists(thing))
+            continue;
+        if (thing.Kind != TThingKind::Key)
+            return thing.Path;
+        return std::string("HKLM\\") +
+               (thing.View == KEY_WOW64_32KEY
+                    ? "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Telvo"
+                    : thing.Path);
+    }
+    return "";
 }
 
 bool IsAdministrator() {
@@ -395,33 +465,29 @@ int main() {
             "prompt (Run as administrator)");
         return 2;
     }
-    if (KeyExists(HKEY_CURRENT_USER, kBackupKey, 0)) {
+    // Refused before anything else, a backup left by a run cut short included: whether what is
+    // there was laid out by that run or installed since cannot be told, so nothing is touched.
+    const bool cutShort = KeyExists(HKEY_CURRENT_USER, kBackupKey, 0);
+    const std::string installed = InstalledThing();
+    if (!installed.empty()) {
+        Say(installed.rfind("HKLM\\", 0) == 0
+                ? "Telvo is installed on this machine (" + installed +
+                      " exists). The tests lay out and remove their own installation and would "
+                      "break it: run the kit on a machine without Telvo, or in Windows Sandbox "
+                      "(make-sandbox.cmd)."
+                : installed +
+                      " exists although no installation is registered; the tests would lay out "
+                      "their own there and remove it. Move it away first.");
+        if (cutShort)
+            Say(std::string("an earlier run of the kit was cut short (HKCU\\") + kBackupKey +
+                " is left): if that run laid out what was found, remove it by hand; the kit "
+                "changes nothing while it is there");
+        return 3;
+    }
+    if (cutShort) {
         Say("an earlier run was cut short; putting back what it had saved first");
         RestoreState();
-        RemoveTestFiles(true);
     }
-    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
-        if (KeyExists(HKEY_LOCAL_MACHINE, telvo::test::kUninstallKey, view)) {
-            Say(std::string("Telvo is installed on this machine (HKLM\\") +
-                (view == KEY_WOW64_32KEY ? "Software\\WOW6432Node\\Microsoft\\Windows\\"
-                                           "CurrentVersion\\Uninstall\\Telvo"
-                                         : telvo::test::kUninstallKey) +
-                " exists). The tests lay out and remove their own installation and would break "
-                "it: run the kit on a machine without Telvo, or in Windows Sandbox "
-                "(make-sandbox.cmd).");
-            return 3;
-        }
-    for (const char* folder : kTestFolders)
-        if (FolderExists(folder)) {
-            Say(std::string(folder) +
-                " exists although no installation is registered; the tests would lay out their "
-                "own there and remove it. Move it away first.");
-            return 3;
-        }
-    const bool appsWasThere = FolderExists("C:\\Apps");
-    // A virtualized copy from before the kit may hold a real installation's writes: kept.
-    const std::string virtualStore = VirtualStoreFolder();
-    const bool virtualStoreWasThere = virtualStore.empty() || FolderExists(virtualStore);
     if (!SaveState()) {
         Say("could not save the registry values the tests change; nothing was run");
         RestoreState();
@@ -481,9 +547,6 @@ int main() {
     }
 
     RestoreState();
-    RemoveTestFiles(appsWasThere);
-    if (!virtualStoreWasThere)
-        telvo::test::RemoveFolderTree(virtualStore);
     Say("results in " + results + "; the machine's registry values and folders are put back");
     for (const std::string& name : total.FailedNames) Say("failed: " + name);
     // Also as a file: in Windows Sandbox nobody may be watching the console.
