@@ -16,17 +16,18 @@
 namespace telvo {
 namespace {
 
-// The package's folder functions are called only here, as the package calls them on a
-// single-byte code page; should they take the code page's lead bytes, this is the place.
+// The package's folder functions as it calls them on a single-byte code page (1251, 1252); the
+// double-byte reading has its own target (uninstall_folder_fuzz.cpp).
+const TLeadBytes kSingleByte;
 std::string WithTrailingBackslash(std::string folder) {
-    AddTrailingBackslash(folder);
+    AddTrailingBackslash(folder, kSingleByte);
     return folder;
 }
 std::string FolderPartOf(std::string_view uninstallString) {
-    return UninstallFolderPart(uninstallString);
+    return UninstallFolderPart(uninstallString, kSingleByte);
 }
 std::string FolderOf(const std::string& path) {
-    return FolderOfPath(path);
+    return FolderOfPath(path, kSingleByte);
 }
 
 std::string AsciiCase(std::string text, bool upper) {
