@@ -178,7 +178,9 @@ TEST_F(WindowsOnlyAnyWindowsTest, RunappStartsTheApplicationUnelevated) {
 }
 
 // planted.dll under ten names that programs commonly load, beside a copy of the package, in its
-// current directory and in the install folder. An interactive run shows themed boxes, writes the
+// current directory, in a folder on its %PATH% and in the install folder (a system DLL's own
+// dependencies searched for in the standard order would reach the current directory and
+// %PATH%). An interactive run shows themed boxes, writes the
 // data file and starts the application through the desktop shell: every DLL the package ever
 // loads, it loads during that run.
 TEST_F(WindowsOnlyAnyWindowsTest, PlantedDllsStayOutOfThePackage) {
@@ -188,9 +190,10 @@ TEST_F(WindowsOnlyAnyWindowsTest, PlantedDllsStayOutOfThePackage) {
     LayOut("planted-install");
     const std::string downloads = test::FreshTempFolder("planted-downloads");
     const std::string cwd = test::FreshTempFolder("planted-cwd");
+    const std::string onPath = test::FreshTempFolder("planted-path");
     const std::string planted = test::TestBinFolder() + "planted.dll";
     ASSERT_TRUE(CopyFileA(Package().c_str(), (downloads + "TelvoUpdate.exe").c_str(), FALSE));
-    for (const std::string& folder : {downloads, cwd, Folder})
+    for (const std::string& folder : {downloads, cwd, onPath, Folder})
         for (const char* name : {"version", "uxtheme", "dwmapi", "cryptbase", "profapi", "userenv",
                                  "propsys", "winmm", "shcore", "imm32"})
             ASSERT_TRUE(CopyFileA(planted.c_str(), (folder + name + ".dll").c_str(), FALSE));
@@ -207,9 +210,14 @@ TEST_F(WindowsOnlyAnyWindowsTest, PlantedDllsStayOutOfThePackage) {
 
     char before[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, before);
-    SetCurrentDirectoryA(cwd.c_str());  // the package inherits it
+    // The package inherits both.
+    SetCurrentDirectoryA(cwd.c_str());
+    std::string path(GetEnvironmentVariableA("PATH", nullptr, 0), '\0');
+    path.resize(GetEnvironmentVariableA("PATH", path.data(), static_cast<DWORD>(path.size())));
+    SetEnvironmentVariableA("PATH", (onPath + ";" + path).c_str());
     const TBotRun run =
         RunAnsweringBoxes("\"" + downloads + "TelvoUpdate.exe\"", {TButton::Yes, TButton::Yes});
+    SetEnvironmentVariableA("PATH", path.c_str());
     SetCurrentDirectoryA(before);
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Boxes.size(), 2u);
@@ -220,6 +228,7 @@ TEST_F(WindowsOnlyAnyWindowsTest, PlantedDllsStayOutOfThePackage) {
     DeleteFileA(kPlantedLog);
     test::RemoveFolderTree(downloads);
     test::RemoveFolderTree(cwd);
+    test::RemoveFolderTree(onPath);
 }
 
 // The folder the package is given lies behind a junction in its chain: the package installs into
