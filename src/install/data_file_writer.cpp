@@ -9,7 +9,6 @@
 #include "install/writer_lock.h"
 #include "install/writer_seams.h"
 #include "startup/code_page.h"
-#include "startup/safe_loading.h"
 #include "startup/startup_state.h"
 #include "startup/win_handles.h"
 
@@ -45,7 +44,8 @@ bool FindCarriedBytes(const std::string& name, const std::string& type, TLoadedR
 }
 
 // The new file, from its creation to its rename over the target, held open exclusively: no
-// other process can open, swap, rewrite or delete it meanwhile. Unless kept, it is deleted
+// other process can read, swap, rewrite or delete it meanwhile (an open for its attributes alone
+// gets in all the same: see ReplaceTarget). Unless kept, it is deleted
 // through its handle on every road out of the write, an exception included.
 class TTemporaryFile {
   public:
