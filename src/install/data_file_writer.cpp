@@ -7,8 +7,8 @@
 #include "install/piece_write.h"
 #include "install/write_plan.h"
 #include "install/writer_lock.h"
+#include "install/writer_seams.h"
 #include "startup/code_page.h"
-#include "startup/safe_loading.h"
 #include "startup/startup_state.h"
 #include "startup/win_handles.h"
 
@@ -43,19 +43,9 @@ bool FindCarriedBytes(const std::string& name, const std::string& type, TLoadedR
     return bytes.Data != nullptr;
 }
 
-// From the system's random generator: a name nobody can know, and so create, first.
-uint32_t RandomTag() {
-    using TGenRandom = BOOLEAN(WINAPI*)(PVOID, ULONG);
-    static const auto genRandom =
-        reinterpret_cast<TGenRandom>(SystemEntry("advapi32.dll", "SystemFunction036"));
-    uint32_t tag = 0;
-    if (!genRandom(&tag, sizeof tag))
-        tag = static_cast<uint32_t>(GetTickCount()) ^ (GetCurrentProcessId() << 16);
-    return tag;
-}
-
 // The new file, from its creation to its rename over the target, held open exclusively: no
-// other process can open, swap, rewrite or delete it meanwhile. Unless kept, it is deleted
+// other process can read, swap, rewrite or delete it meanwhile (an open for its attributes alone
+// gets in all the same: see ReplaceTarget). Unless kept, it is deleted
 // through its handle on every road out of the write, an exception included.
 class TTemporaryFile {
   public:
@@ -72,8 +62,10 @@ class TTemporaryFile {
     // Creates a new plain file under an unpredictable name of the writer's pattern.
     static TTemporaryFile Create(const TInstallDirectory& folder, const std::string& targetName) {
         TTemporaryFile created;
-        for (uint32_t i = 0; i < kTemporaryNameAttempts; ++i) {
-            const std::wstring name = WideFromAnsi(TemporaryPathFor(targetName, RandomTag()));
+        uint32_t tag = 0;
+        for (uint32_t i = 0; i < kTemporaryNameAttempts && NextTemporaryTag(tag); ++i) {
+            const std::wstring name = WideFromAnsi(TemporaryPathFor(targetName, tag));
+            // GENERIC_WRITE includes FILE_WRITE_ATTRIBUTES, which MakePlain needs.
             const DWORD error = folder.OpenEntry(
                 name, GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES, 0, FILE_CREATE, created.File);
             // A new entry never goes through a link: an existing name, a link's included, is
@@ -99,15 +91,15 @@ class TTemporaryFile {
 
 // Removes the temporary files that earlier runs left beside the target: plain files of this
 // writer's pattern only, each opened without following a link, checked, and deleted through
-// its handle. A link, a folder or a file with a second name is left alone, and so is a run's
-// file that is still open.
+// its handle, whatever its read-only, hidden or system marks. A link, a folder or a file with a
+// second name is left alone, and so is a run's file that is still open.
 void RemoveLeftovers(const TInstallDirectory& folder, const std::string& targetName) {
     for (const std::wstring& name : folder.EntryNames()) {
         std::string ansiName;
         if (!AnsiFromWide(name, ansiName) || !IsTemporaryNameFor(targetName, ansiName))
             continue;
         TFileHandle candidate;
-        if (folder.OpenEntry(name, DELETE | FILE_READ_ATTRIBUTES,
+        if (folder.OpenEntry(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
                              candidate) == ERROR_SUCCESS &&
             folder.IsPlainEntry(candidate.get(), name))
@@ -136,7 +128,10 @@ bool WriteWhole(HANDLE file, const TCarriedBytes& bytes) {
 }
 
 // The target must be free for an exclusive open, as a direct create would demand, before the
-// new file is renamed over it; a holder's handle would otherwise see its file vanish.
+// new file is renamed over it; a holder's handle would otherwise see its file vanish. The new
+// file is made plain just before: share mode 0 does not keep another process from opening it
+// for its attributes alone and marking it read-only, hidden or system, and the target must
+// carry none of these marks, or the next run refuses to replace it.
 TAttemptResult ReplaceTarget(const TInstallDirectory& folder, TTemporaryFile& file,
                              const std::wstring& targetName) {
     {
@@ -148,8 +143,12 @@ TAttemptResult ReplaceTarget(const TInstallDirectory& folder, TTemporaryFile& fi
         if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND)
             return TAttemptResult::Failed;
     }
-    const DWORD error = folder.MoveInto(file.get(), targetName);
-    if (error == ERROR_SUCCESS) {
+    if (!MakePlain(file.get()))
+        return TAttemptResult::Failed;
+    const DWORD error = RenameInto(folder, file.get(), targetName);
+    // A network volume can apply a rename and still report a failure: where the file already
+    // lies under the target's name, it is the target, and deleting it would lose both files.
+    if (error == ERROR_SUCCESS || folder.Holds(file.get(), targetName)) {
         file.Keep();
         return TAttemptResult::Done;
     }

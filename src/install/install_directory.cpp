@@ -38,11 +38,17 @@ NTSTATUS SetFileInformation(HANDLE file, void* information, ULONG size,
     return setInformation(file, &status, information, size, kind);
 }
 
-// Where the system says an open file or directory lies, in its "\\?\" form. Empty where it
-// cannot say (Windows XP lacks the call).
-std::wstring FinalPathOf(HANDLE handle) {
+// GetFinalPathNameByHandleW, which came with Windows Vista; null on Windows XP.
+TGetFinalPathNameByHandleW FinalPathCall() {
     static const auto finalPath = reinterpret_cast<TGetFinalPathNameByHandleW>(
         OptionalSystemEntry("kernel32.dll", "GetFinalPathNameByHandleW"));
+    return finalPath;
+}
+
+// Where the system says an open file or directory lies, in its "\\?\" form. Empty where it
+// cannot say: Windows XP lacks the call, and a file system or redirector may give no path.
+std::wstring FinalPathOf(HANDLE handle) {
+    const TGetFinalPathNameByHandleW finalPath = FinalPathCall();
     if (!finalPath)
         return {};
     std::wstring path(MAX_PATH, L'\0');
@@ -107,10 +113,16 @@ bool TInstallDirectory::IsPlainEntry(HANDLE file, const std::wstring& name) cons
         information.nNumberOfLinks != 1)
         return false;
     // Links that the file system does not mark as such (a Unix one under Wine) show in where
-    // the opened file really lies.
+    // the opened file really lies. Where the system could say but gives no path for the folder,
+    // nothing can be told: the entry counts as not plain, and a leftover stays. Only a system
+    // without the call (Windows XP, with no such links either) goes by the attributes alone.
     if (FinalPath.empty())
-        return true;
-    return IsPathOfEntry(FinalPath, FinalPathOf(file), name);
+        return FinalPathCall() == nullptr;
+    return Holds(file, name);
+}
+
+bool TInstallDirectory::Holds(HANDLE file, const std::wstring& name) const {
+    return !FinalPath.empty() && IsPathOfEntry(FinalPath, FinalPathOf(file), name);
 }
 
 std::vector<std::wstring> TInstallDirectory::EntryNames() const {
@@ -153,10 +165,22 @@ DWORD TInstallDirectory::MoveInto(HANDLE file, const std::wstring& name) const {
         SetFileInformation(file, rename, static_cast<ULONG>(bufferBytes), FileRenameInformation));
 }
 
+bool MakePlain(HANDLE file) {
+    // Zero times stay as they are; FILE_ATTRIBUTE_NORMAL alone clears every other attribute.
+    FILE_BASIC_INFORMATION basic{};
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformation(file, &basic, sizeof basic, FileBasicInformation) == 0;
+}
+
 bool DeleteOnClose(HANDLE file) {
     FILE_DISPOSITION_INFORMATION disposition{TRUE};
-    return SetFileInformation(file, &disposition, sizeof disposition, FileDispositionInformation) ==
-           0;
+    const auto markForDeletion = [&] {
+        return SetFileInformation(file, &disposition, sizeof disposition,
+                                  FileDispositionInformation) == 0;
+    };
+    // The system refuses to delete a read-only file, by handle as by name; another process
+    // that may write the file's attributes can mark it so.
+    return markForDeletion() || (MakePlain(file) && markForDeletion());
 }
 
 }  // namespace telvo

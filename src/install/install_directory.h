@@ -37,8 +37,14 @@ class TInstallDirectory {
 
     // True when `file`, opened by OpenEntry as `name`, is a plain file that is this directory's
     // own entry of that name: no folder, no link of any kind (checked both by its attributes and
-    // by where the system says it lies), no second name for another file.
+    // by where the system says it lies), no second name for another file. False whenever the
+    // system has GetFinalPathNameByHandleW but gives no path for the folder or the entry; on a
+    // system without the call (Windows XP) the attributes decide alone.
     bool IsPlainEntry(HANDLE file, const std::wstring& name) const;
+
+    // True when the system says the open `file` lies in this directory under `name`; false
+    // where it cannot say.
+    bool Holds(HANDLE file, const std::wstring& name) const;
 
     // The names of the directory's entries, "." and ".." left out.
     std::vector<std::wstring> EntryNames() const;
@@ -54,7 +60,12 @@ class TInstallDirectory {
     std::wstring FinalPath;  // where the system says the directory lies; empty where it cannot
 };
 
-// Deletes the file behind `file` (opened with DELETE access) when that handle is closed.
+// Sets the attributes of the file behind `file` (opened with FILE_WRITE_ATTRIBUTES) to
+// FILE_ATTRIBUTE_NORMAL: no read-only, hidden or system mark. Its times stay as they are.
+bool MakePlain(HANDLE file);
+
+// Deletes the file behind `file` (opened with DELETE and FILE_WRITE_ATTRIBUTES access) when that
+// handle is closed. A read-only file, which the system refuses to delete, is made plain first.
 bool DeleteOnClose(HANDLE file);
 
 }  // namespace telvo

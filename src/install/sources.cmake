@@ -9,6 +9,7 @@ list(APPEND TELVO_WIN32_SOURCES
   src/install/data_file_writer.cpp
   src/install/install_directory.cpp
   src/install/writer_lock.cpp
+  src/install/writer_seams.cpp
   src/install/folder_size.cpp
   src/install/piece_write.cpp
 )

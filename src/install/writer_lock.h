@@ -30,6 +30,8 @@ class TWriterLock {
 
     // True when a holder kept the lock past the wait: the write must not go on.
     bool TimedOut() const { return Outcome == TOutcome::TimedOut; }
+    // True when this run holds the lock (not when it goes on without one).
+    bool Held() const { return Outcome == TOutcome::Held; }
 
   private:
     enum class TOutcome { Held, DoneWithout, TimedOut };

@@ -9,6 +9,12 @@ namespace {
 
 using TSetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
 
+TSetDefaultDllDirectories SetDefaultDllDirectoriesCall() {
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return reinterpret_cast<TSetDefaultDllDirectories>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+}
+
 // Fixed buffers and KERNEL32 only: this may run before the C run-time is set up.
 HMODULE LoadFromSystemFolder(const char* dll) {
     char path[MAX_PATH];
@@ -17,8 +23,14 @@ HMODULE LoadFromSystemFolder(const char* dll) {
         return nullptr;
     lstrcatA(path, "\\");
     lstrcatA(path, dll);
-    // With a full path, the DLL's own dependencies are looked for in the system folder first.
-    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    // The DLL's own dependencies come from the system folder alone. LOAD_WITH_ALTERED_SEARCH_PATH
+    // would bring the standard search order back for them, the current directory and %PATH%
+    // included, over SetDefaultDllDirectories; it is the road only where the LOAD_LIBRARY_SEARCH
+    // flags are missing (they came with SetDefaultDllDirectories), and there it still looks in
+    // the system folder first.
+    const DWORD search = SetDefaultDllDirectoriesCall() ? LOAD_LIBRARY_SEARCH_SYSTEM32
+                                                        : LOAD_WITH_ALTERED_SEARCH_PATH;
+    return LoadLibraryExA(path, nullptr, search);
 }
 
 [[noreturn]] void EndForMissingEntry(const char* dll, const char* name) {
@@ -35,9 +47,7 @@ HMODULE LoadFromSystemFolder(const char* dll) {
 }  // namespace
 
 bool RestrictDllSearchToSystemFolder() {
-    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    const auto setDefault = reinterpret_cast<TSetDefaultDllDirectories>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    const TSetDefaultDllDirectories setDefault = SetDefaultDllDirectoriesCall();
     if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32))
         return true;
     SetDllDirectoryA("");

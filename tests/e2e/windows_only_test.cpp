@@ -178,7 +178,9 @@ TEST_F(WindowsOnlyAnyWindowsTest, RunappStartsTheApplicationUnelevated) {
 }
 
 // planted.dll under ten names that programs commonly load, beside a copy of the package, in its
-// current directory and in the install folder. An interactive run shows themed boxes, writes the
+// current directory, in a folder on its %PATH% and in the install folder (a system DLL's own
+// dependencies searched for in the standard order would reach the current directory and
+// %PATH%). An interactive run shows themed boxes, writes the
 // data file and starts the application through the desktop shell: every DLL the package ever
 // loads, it loads during that run.
 TEST_F(WindowsOnlyAnyWindowsTest, PlantedDllsStayOutOfThePackage) {
@@ -188,9 +190,10 @@ TEST_F(WindowsOnlyAnyWindowsTest, PlantedDllsStayOutOfThePackage) {
     LayOut("planted-install");
     const std::string downloads = test::FreshTempFolder("planted-downloads");
     const std::string cwd = test::FreshTempFolder("planted-cwd");
+    const std::string onPath = test::FreshTempFolder("planted-path");
     const std::string planted = test::TestBinFolder() + "planted.dll";
     ASSERT_TRUE(CopyFileA(Package().c_str(), (downloads + "TelvoUpdate.exe").c_str(), FALSE));
-    for (const std::string& folder : {downloads, cwd, Folder})
+    for (const std::string& folder : {downloads, cwd, onPath, Folder})
         for (const char* name : {"version", "uxtheme", "dwmapi", "cryptbase", "profapi", "userenv",
                                  "propsys", "winmm", "shcore", "imm32"})
             ASSERT_TRUE(CopyFileA(planted.c_str(), (folder + name + ".dll").c_str(), FALSE));
@@ -207,9 +210,14 @@ TEST_F(WindowsOnlyAnyWindowsTest, PlantedDllsStayOutOfThePackage) {
 
     char before[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, before);
-    SetCurrentDirectoryA(cwd.c_str());  // the package inherits it
+    // The package inherits both.
+    SetCurrentDirectoryA(cwd.c_str());
+    std::string path(GetEnvironmentVariableA("PATH", nullptr, 0), '\0');
+    path.resize(GetEnvironmentVariableA("PATH", path.data(), static_cast<DWORD>(path.size())));
+    SetEnvironmentVariableA("PATH", (onPath + ";" + path).c_str());
     const TBotRun run =
         RunAnsweringBoxes("\"" + downloads + "TelvoUpdate.exe\"", {TButton::Yes, TButton::Yes});
+    SetEnvironmentVariableA("PATH", path.c_str());
     SetCurrentDirectoryA(before);
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Boxes.size(), 2u);
@@ -220,6 +228,7 @@ TEST_F(WindowsOnlyAnyWindowsTest, PlantedDllsStayOutOfThePackage) {
     DeleteFileA(kPlantedLog);
     test::RemoveFolderTree(downloads);
     test::RemoveFolderTree(cwd);
+    test::RemoveFolderTree(onPath);
 }
 
 // The folder the package is given lies behind a junction in its chain: the package installs into
@@ -302,27 +311,58 @@ TEST_F(WindowsOnlyAnyWindowsTest, ObjectManagerLinksInTheFolderReachNothingOutsi
     EXPECT_EQ(test::FolderNames(Folder), top);
 }
 
-// A mutex of the given name made first and held by this thread while it impersonates a token of
-// its own user without administrator rights (Administrators for deny only, no privileges,
-// medium integrity, the user as owner), with the DACL `sddl`: what any program of a standard
-// user can do.
+// The private-namespace calls, looked up: a program bound to them does not start on Windows XP.
+struct TNamespaceCalls {
+    decltype(&CreateBoundaryDescriptorA) CreateBoundary =
+        Find<decltype(CreateBoundary)>("CreateBoundaryDescriptorA");
+    decltype(&AddSIDToBoundaryDescriptor) AddSid =
+        Find<decltype(AddSid)>("AddSIDToBoundaryDescriptor");
+    decltype(&DeleteBoundaryDescriptor) DeleteBoundary =
+        Find<decltype(DeleteBoundary)>("DeleteBoundaryDescriptor");
+    decltype(&CreatePrivateNamespaceA) CreateNamespace =
+        Find<decltype(CreateNamespace)>("CreatePrivateNamespaceA");
+    decltype(&ClosePrivateNamespace) CloseNamespace =
+        Find<decltype(CloseNamespace)>("ClosePrivateNamespace");
+
+    template <typename TEntry>
+    static TEntry Find(const char* name) {
+        return reinterpret_cast<TEntry>(
+            reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+    }
+};
+
+// The writer lock's names as a standard user's program can take them first: made and held by
+// this thread while it impersonates a token of its own user without administrator rights
+// (Administrators for deny only, no privileges, medium integrity, the user as owner), with the
+// DACL `sddl`. Either the global mutex `name`, or, given `alias`, the private namespace of that
+// alias, made with the first boundary the system lets that token make (the Administrators SID
+// the package's own namespace is bounded by, else the user's own SID), and the mutex `name`
+// inside it.
 class TNonAdministratorLock {
   public:
-    TNonAdministratorLock(const char* name, const char* sddl) : Failed(Take(name, sddl)) {}
+    TNonAdministratorLock(const char* name, const char* sddl, const char* alias = nullptr)
+        : Failed(Take(name, sddl, alias)) {}
     ~TNonAdministratorLock() {
         if (Mutex)
             ReleaseMutex(Mutex.get());
+        Mutex.reset();
+        if (Namespace)
+            Calls.CloseNamespace(Namespace, 0);
+        if (Boundary)
+            Calls.DeleteBoundary(Boundary);
     }
     TNonAdministratorLock(const TNonAdministratorLock&) = delete;
     TNonAdministratorLock& operator=(const TNonAdministratorLock&) = delete;
     // Empty when the lock was made by this thread and is held; otherwise what failed.
     const std::string& Failure() const { return Failed; }
+    // The boundary the namespace was made with: "Administrators" or "user".
+    const std::string& BoundaryName() const { return Bounded; }
 
   private:
     static std::string Failing(const char* step) {
         return std::string(step) + " failed, error " + std::to_string(GetLastError());
     }
-    std::string Take(const char* name, const char* sddl) {
+    std::string Take(const char* name, const char* sddl, const char* alias) {
         TTokenHandle own, restricted, token;
         SID_IDENTIFIER_AUTHORITY label = SECURITY_MANDATORY_LABEL_AUTHORITY;
         const TSid administrators = AdministratorsSid();
@@ -347,7 +387,8 @@ class TNonAdministratorLock {
         if (!GetTokenInformation(token.get(), TokenUser, user.data(),
                                  static_cast<DWORD>(user.size()), &size))
             return Failing("reading the user");
-        TOKEN_OWNER owner{reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid};
+        const PSID userSid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+        TOKEN_OWNER owner{userSid};
         if (!SetTokenInformation(token.get(), TokenOwner, &owner, sizeof owner))
             return Failing("making the user the owner");
         PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -355,30 +396,56 @@ class TNonAdministratorLock {
                                                                   &descriptor, nullptr))
             return Failing("reading the DACL");
         SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-        const bool impersonating = SetThreadToken(nullptr, token.get());
-        DWORD error = GetLastError();
-        if (impersonating) {
-            Mutex.reset(CreateMutexA(&attributes, TRUE, name));
-            error = GetLastError();
-            RevertToSelf();
-        }
-        LocalFree(descriptor);
-        SetLastError(error);
-        if (!impersonating)
+        if (!SetThreadToken(nullptr, token.get())) {
+            LocalFree(descriptor);
             return Failing("impersonating");
-        if (!Mutex)
-            return Failing("making the mutex");
-        return error == ERROR_ALREADY_EXISTS ? "the name was taken already" : "";
+        }
+        std::string failure;
+        if (alias)
+            failure = MakeNamespace(alias, attributes, {administrators.get(), userSid});
+        if (failure.empty()) {
+            Mutex.reset(CreateMutexA(&attributes, TRUE, name));
+            failure = !Mutex                                   ? Failing("making the mutex")
+                      : GetLastError() == ERROR_ALREADY_EXISTS ? "the name was taken already"
+                                                               : "";
+        }
+        RevertToSelf();
+        LocalFree(descriptor);
+        return failure;
+    }
+    std::string MakeNamespace(const char* alias, SECURITY_ATTRIBUTES& attributes,
+                              const std::vector<PSID>& boundaries) {
+        if (!Calls.CreateBoundary || !Calls.AddSid || !Calls.DeleteBoundary ||
+            !Calls.CreateNamespace || !Calls.CloseNamespace)
+            return "this Windows has no private namespaces";
+        for (PSID sid : boundaries) {
+            Boundary = Calls.CreateBoundary(alias, 0);
+            if (!Boundary || !Calls.AddSid(&Boundary, sid))
+                return Failing("making the boundary");
+            Namespace = Calls.CreateNamespace(&attributes, Boundary, alias);
+            if (Namespace) {
+                Bounded = sid == boundaries.front() ? "Administrators" : "user";
+                return "";
+            }
+            Calls.DeleteBoundary(Boundary);
+            Boundary = nullptr;
+        }
+        return Failing("making the namespace");
     }
 
+    TNamespaceCalls Calls;
+    void* Boundary = nullptr;
+    void* Namespace = nullptr;
     TMutexHandle Mutex;
     std::string Failed;
+    std::string Bounded;
 };
 
-// The name the writer lock had before it moved to a namespace only administrators can make, and
-// that anybody can still take: made first and held by a non-administrator, open to everybody or
-// denying administrators, it makes no update wait (the writer waits up to a minute for another
-// run) or fail.
+// The writer lock's names as a non-administrator can take them first: the namespace alias of
+// the package's lock, with a boundary of the user's own making, and the global name the lock has
+// where the system has no private namespaces. Made first and held, open to everybody or denying
+// administrators, they make no update wait (the writer waits up to a minute for another run) or
+// fail.
 TEST_F(WindowsOnlyAnyWindowsTest, WriterLockOfANonAdministratorHoldsUpNoUpdate) {
     if (test::RunsUnderWine())
         GTEST_SKIP() << "Wine has no private namespaces (CreateBoundaryDescriptorA is "
@@ -388,8 +455,11 @@ TEST_F(WindowsOnlyAnyWindowsTest, WriterLockOfANonAdministratorHoldsUpNoUpdate) 
     for (const char* dacl : {"D:(A;;GA;;;WD)", "D:(D;;GA;;;BA)(A;;GA;;;WD)"}) {
         SCOPED_TRACE(dacl);
         ASSERT_TRUE(test::WriteVersionedDataFile(Folder + "vost.cok", 40, 64 * 1024));
-        const TNonAdministratorLock lock("Global\\TelvoUpdate.DataFileWriter", dacl);
-        ASSERT_EQ(lock.Failure(), "") << "the lock's name could not be taken first";
+        const TNonAdministratorLock global("Global\\TelvoUpdate.DataFileWriter", dacl);
+        ASSERT_EQ(global.Failure(), "") << "the global name could not be taken first";
+        const TNonAdministratorLock inNamespace("TelvoUpdate\\DataFileWriter", dacl, "TelvoUpdate");
+        ASSERT_EQ(inNamespace.Failure(), "") << "the namespace alias could not be taken first";
+        SCOPED_TRACE("namespace bounded by " + inNamespace.BoundaryName());
         const ULONGLONG start = GetTickCount64();
         const TBotRun run = RunAnsweringBoxes("\"" + Package() + "\" modest", {}, 90000);
         const ULONGLONG elapsed = GetTickCount64() - start;

@@ -3,17 +3,21 @@
 // earlier state intact.
 #include "install/data_file_writer.h"
 #include "install/folder_size.h"
+#include "install/install_directory.h"
 #include "install/write_plan.h"
+#include "install/writer_lock.h"
+#include "install/writer_seams.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <stdexcept>
 #include <atomic>
+#include <cstdio>
 #include <functional>
+#include <set>
+#include <stdexcept>
 #include <thread>
 
 #include "startup/startup_state.h"
@@ -21,6 +25,7 @@
 #include "support/install_files.h"
 #include "support/processes.h"
 #include "support/scripted_boxes.h"
+#include "support/windows_only.h"
 
 namespace telvo {
 namespace {
@@ -248,27 +253,36 @@ TEST_F(DataFileWriterTest, LeftoversOfInterruptedRunsGoAndNothingElse) {
     EXPECT_EQ(test::FolderNames(Folder), expected);
 }
 
-// A run that is writing holds the writer lock: another run waits for it, so the first run's
-// temporary file is never taken for a leftover while it is still on its way.
+// A run that is writing holds the package's writer lock and its temporary file, open
+// exclusively from creation to rename: another run waits for the lock, leaves that file alone
+// and writes after it.
 TEST_F(DataFileWriterTest, AWriteWaitsForTheRunThatIsWriting) {
     const std::string inProgress = Folder + "vost.cok.0000beef.tmp";
     TEventHandle locked(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     TEventHandle release(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<bool> held = false;
     std::thread otherRun([&] {
-        TMutexHandle lock(CreateMutexA(nullptr, FALSE, "Global\\TelvoUpdate.DataFileWriter"));
-        WaitForSingleObject(lock.get(), INFINITE);
-        test::WriteFileBytes(inProgress, test::OldFileBytes(300));
+        const TWriterLock lock;
+        held = lock.Held();
+        // Its own clean-up deletes the file when it closes it.
+        TFileHandle file(CreateFileA(inProgress.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_FLAG_DELETE_ON_CLOSE, nullptr));
         SetEvent(locked.get());
         WaitForSingleObject(release.get(), INFINITE);
-        DeleteFileA(inProgress.c_str());  // its own move or clean-up
-        ReleaseMutex(lock.get());
     });
     WaitForSingleObject(locked.get(), INFINITE);
+    if (!held) {
+        SetEvent(release.get());
+        otherRun.join();
+        GTEST_SKIP() << "this process cannot take the writer lock (on Windows it lies in a "
+                        "namespace that only an elevated administrator can make): run elevated";
+    }
     std::atomic<bool> done = false;
     std::thread thisRun([&] { done = WriteDataFile("vost", "cok", Target); });
     Sleep(500);
-    EXPECT_FALSE(done);
-    EXPECT_TRUE(test::FileEquals(inProgress, test::OldFileBytes(300)));
+    EXPECT_FALSE(done) << "the write did not wait for the run that holds the lock";
+    const std::vector<std::string> whileHeld = {"vost.cok.0000beef.tmp"};
+    EXPECT_EQ(test::FolderNames(Folder), whileHeld);
     SetEvent(release.get());
     otherRun.join();
     thisRun.join();
@@ -322,6 +336,192 @@ TEST_F(DataFileWriterTest, GateIsAskedOnceBeforeAFailureMessage) {
               TWriteResult::Failed);
     EXPECT_EQ(asked, 2);
     ExpectOneFailureBox(missing);
+}
+
+}  // namespace
+}  // namespace telvo
+
+namespace telvo {
+namespace {
+
+constexpr DWORD kMarks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// Puts a writer seam back when the test ends, on every road.
+template <typename TSeam, TSeam (*Replace)(TSeam)>
+class TSeamScope {
+  public:
+    explicit TSeamScope(TSeam seam) : Previous(Replace(std::move(seam))) {}
+    ~TSeamScope() { Replace(std::move(Previous)); }
+    TSeamScope(const TSeamScope&) = delete;
+    TSeamScope& operator=(const TSeamScope&) = delete;
+
+  private:
+    TSeam Previous;
+};
+using TTagScope = TSeamScope<TTagSource, ReplaceTemporaryTagSource>;
+using TRenameScope = TSeamScope<TRenameInto, ReplaceRenameInto>;
+
+// The writer's temporary file in `folder` while it is on its way: the one entry but the target.
+std::string TemporaryFileIn(const std::string& folder) {
+    for (const std::string& name : test::FolderNames(folder))
+        if (name != "vost.cok")
+            return folder + name;
+    return {};
+}
+
+// While the run holds its temporary file, nobody else may open it to read, write or delete it.
+TEST_F(DataFileWriterTest, NobodyElseOpensTheTemporaryFile) {
+    DWORD error = ERROR_SUCCESS;
+    EXPECT_EQ(WriteDataFileGated("vost", "cok", Target,
+                                 [&] {
+                                     const TFileHandle other(CreateFileA(
+                                         TemporaryFileIn(Folder).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+                                     error = other ? ERROR_SUCCESS : GetLastError();
+                                     return true;
+                                 }),
+              TWriteResult::Written);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+}
+
+// A drawn name that an entry has already is never opened: here a second name of a file outside
+// the folder, which a leftover clean-up leaves alone. That file keeps its bytes, and the writer
+// takes the next name it draws.
+TEST_F(DataFileWriterTest, ATakenTemporaryNameIsNeverOpened) {
+    const std::string outside = test::FreshTempFolder("taken-name-outside") + "other.dat";
+    test::WriteFileBytes(outside, "not the writer's");
+    ASSERT_TRUE(
+        CreateHardLinkA((Folder + "vost.cok.0000abcd.tmp").c_str(), outside.c_str(), nullptr));
+    int drawn = 0;
+    const TTagScope tags([&](uint32_t& tag) {
+        tag = drawn++ == 0 ? 0xabcd : 0x1234;
+        return true;
+    });
+
+    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+
+    EXPECT_EQ(drawn, 2);
+    EXPECT_TRUE(test::FileEquals(outside, "not the writer's"));
+    EXPECT_TRUE(test::FileEquals(Target, Payload));
+    const std::vector<std::string> expected = {"vost.cok", "vost.cok.0000abcd.tmp"};
+    EXPECT_EQ(test::FolderNames(Folder), expected);
+}
+
+// Tags come from the system's random generator: 64 drawn within one tick of the clock all
+// differ, which no tag made from the clock and the process id can.
+TEST(TemporaryTagTest, DrawsWithinOneTickAllDiffer) {
+    for (int round = 0; round < 10; ++round) {
+        const DWORD tick = GetTickCount();
+        std::set<uint32_t> tags;
+        for (int i = 0; i < 64; ++i) {
+            uint32_t tag = 0;
+            ASSERT_TRUE(DrawTemporaryTag(tag));
+            tags.insert(tag);
+        }
+        if (GetTickCount() != tick)
+            continue;
+        EXPECT_EQ(tags.size(), 64u);
+        return;
+    }
+    FAIL() << "the clock moved during every round of draws";
+}
+
+// A network volume can apply the rename and report a failure: the new file already is the
+// target, so it stays, and the write counts as done.
+TEST_F(DataFileWriterTest, ARenameReportedAsFailedThatHappenedCountsAsDone) {
+    test::WriteFileBytes(Target, test::OldFileBytes(1000));
+    const TRenameScope rename(
+        [](const TInstallDirectory& folder, HANDLE file, const std::wstring& name) -> DWORD {
+            folder.MoveInto(file, name);
+            return ERROR_UNEXP_NET_ERR;
+        });
+
+    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+
+    EXPECT_TRUE(Boxes.Shown().empty());
+    EXPECT_TRUE(test::FileEquals(Target, Payload));
+    EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
+}
+
+// Where the writer lock is a global name (no private namespaces: Windows XP, Wine), anybody can
+// make that name first with a DACL that lets nobody open it: the write goes on without the lock.
+TEST_F(DataFileWriterTest, ALockTheRunMayNotOpenHoldsUpNoWrite) {
+    if (GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateBoundaryDescriptorA"))
+        GTEST_SKIP() << "the writer lock lies in the package's private namespace here, not under "
+                        "the global name; WindowsOnlyAnyWindowsTest."
+                        "WriterLockOfANonAdministratorHoldsUpNoUpdate squats that namespace";
+    ACL emptyDacl{};
+    SECURITY_DESCRIPTOR descriptor{};
+    ASSERT_TRUE(InitializeAcl(&emptyDacl, sizeof emptyDacl, ACL_REVISION));
+    ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, &emptyDacl, FALSE));
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+    const TMutexHandle squatted(
+        CreateMutexA(&attributes, TRUE, "Global\\TelvoUpdate.DataFileWriter"));
+    ASSERT_TRUE(squatted);
+    ASSERT_FALSE(TMutexHandle(CreateMutexA(nullptr, FALSE, "Global\\TelvoUpdate.DataFileWriter")));
+    ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+
+    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+
+    EXPECT_TRUE(Boxes.Shown().empty());
+    EXPECT_TRUE(test::FileEquals(Target, Payload));
+}
+
+// Leftovers marked read-only, hidden or system go like any other; the system refuses to delete
+// a read-only file, by handle too, until its mark is cleared.
+TEST_F(DataFileWriterTest, MarkedLeftoversGoToo) {
+    const std::pair<const char*, DWORD> leftovers[] = {
+        {"vost.cok.0000000a.tmp", FILE_ATTRIBUTE_READONLY},
+        {"vost.cok.0000000b.tmp", FILE_ATTRIBUTE_HIDDEN},
+        {"vost.cok.0000000c.tmp", FILE_ATTRIBUTE_SYSTEM}};
+    for (const auto& [name, mark] : leftovers) {
+        test::WriteFileBytes(Folder + name, test::OldFileBytes(300));
+        ASSERT_TRUE(SetFileAttributesA((Folder + name).c_str(), mark));
+    }
+
+    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+
+    EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
+    for (const auto& [name, mark] : leftovers)
+        SetFileAttributesA((Folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Share mode 0 does not keep out an open for the attributes alone: another process can mark the
+// temporary file read-only, hidden and system while it is on its way. The installed file
+// carries none of these marks, or the next run would refuse to replace it.
+TEST_F(DataFileWriterTest, TheInstalledFileCarriesNoMarkOfItsTemporaryFile) {
+    EXPECT_EQ(
+        WriteDataFileGated(
+            "vost", "cok", Target,
+            [&] { return SetFileAttributesA(TemporaryFileIn(Folder).c_str(), kMarks) != FALSE; }),
+        TWriteResult::Written);
+
+    EXPECT_EQ(GetFileAttributesA(Target.c_str()) & kMarks, 0u);
+    EXPECT_TRUE(test::FileEquals(Target, Payload));
+    SetFileAttributesA(Target.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The exclusive probe before the rename keeps a target that another process holds open even
+// when that holder lets others delete it: Windows would rename over such a file.
+TEST_F(DataFileWriterTest, ATargetHeldWithDeleteSharingIsLeftAlone) {
+    if (test::RunsUnderWine())
+        GTEST_SKIP() << "Wine never renames over an open file, whatever its sharing, so only "
+                        "Windows can show what the probe before the rename keeps";
+    const std::string old = test::OldFileBytes(5000);
+    test::WriteFileBytes(Target, old);
+    {
+        test::THeldFile holder(Target, 30000,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+        ASSERT_TRUE(holder.Holding());
+
+        EXPECT_FALSE(WriteDataFile("vost", "cok", Target));
+    }
+
+    ExpectOneFailureBox(Target);
+    EXPECT_TRUE(test::FileEquals(Target, old));
+    EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
 }
 
 }  // namespace

@@ -37,5 +37,25 @@ TEST(PieceWriteTest, AnySizeArrivesWhole) {
     }
 }
 
+// A request that writes fewer bytes than it asked to, as one into a non-blocking pipe with a
+// small buffer does, ends the write as a failure.
+TEST(PieceWriteTest, AShortPieceIsAFailure) {
+    const auto nonBlockingPipe = [](TFileHandle& reader, TFileHandle& writer) {
+        DWORD mode = PIPE_NOWAIT;
+        return CreatePipe(reader.put(), writer.put(), nullptr, 4096) &&
+               SetNamedPipeHandleState(writer.get(), &mode, nullptr, nullptr);
+    };
+    const std::string bytes = test::OldFileBytes(2 * kWritePieceSize);
+    TFileHandle controlReader, controlWriter;
+    ASSERT_TRUE(nonBlockingPipe(controlReader, controlWriter));
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(controlWriter.get(), bytes.data(), kWritePieceSize, &written, nullptr));
+    ASSERT_LT(written, kWritePieceSize) << "the pipe took a whole piece: nothing short to see";
+
+    TFileHandle reader, writer;
+    ASSERT_TRUE(nonBlockingPipe(reader, writer));
+    EXPECT_FALSE(WriteInPieces(writer.get(), bytes.data(), static_cast<uint32_t>(bytes.size())));
+}
+
 }  // namespace
 }  // namespace telvo

@@ -1,6 +1,7 @@
-// Holds a file open with no sharing for a while, as a running application holds its data file:
-//   install_file_holder PATH HOLD_MS READY_EVENT
-// Sets the named event once the file is open; exits 2 when the file cannot be opened.
+// Holds a file open for a while, as a running application holds its data file:
+//   install_file_holder PATH HOLD_MS READY_EVENT [SHARE]
+// SHARE is the share mode of the open (0, no sharing, unless given). Sets the named event once
+// the file is open; exits 2 when the file cannot be opened.
 #include <windows.h>
 
 #include <cstdlib>
@@ -8,9 +9,10 @@
 #include "startup/win_handles.h"
 
 int main(int argc, char** argv) {
-    if (argc != 4)
+    if (argc != 4 && argc != 5)
         return 1;
-    telvo::TFileHandle file(CreateFileA(argv[1], GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    const DWORD share = argc == 5 ? std::strtoul(argv[4], nullptr, 10) : 0;
+    telvo::TFileHandle file(CreateFileA(argv[1], GENERIC_READ, share, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return 2;

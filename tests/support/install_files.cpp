@@ -72,13 +72,13 @@ uint64_t FileSize(const std::string& path) {
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-THeldFile::THeldFile(const std::string& path, uint32_t holdMs) {
+THeldFile::THeldFile(const std::string& path, uint32_t holdMs, uint32_t share) {
     static int counter = 0;
     const std::string eventName = "telvo_test_held_file_" + std::to_string(GetCurrentProcessId()) +
                                   "_" + std::to_string(++counter);
     TUniqueHandle<TKernelHandleTraits> ready(CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
     std::string line = "\"" + TestBinFolder() + "install_file_holder.exe\" \"" + path + "\" " +
-                       std::to_string(holdMs) + " " + eventName;
+                       std::to_string(holdMs) + " " + eventName + " " + std::to_string(share);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};

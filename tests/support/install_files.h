@@ -30,11 +30,12 @@ bool FileEquals(const std::string& path, std::string_view expected);
 
 uint64_t FileSize(const std::string& path);
 
-// Another process that holds `path` open without sharing for `holdMs`; started and waited
-// for until it holds the file. Killed at destruction if still running.
+// Another process that holds `path` open for `holdMs`, sharing it as `share` says (not at all
+// unless told); started and waited for until it holds the file. Killed at destruction if still
+// running.
 class THeldFile {
   public:
-    THeldFile(const std::string& path, uint32_t holdMs);
+    THeldFile(const std::string& path, uint32_t holdMs, uint32_t share = 0);
     ~THeldFile();
     THeldFile(const THeldFile&) = delete;
     THeldFile& operator=(const THeldFile&) = delete;
