@@ -11,8 +11,6 @@ class TOpenedFolder final : public TWalkFolder {
   public:
     explicit TOpenedFolder(const TInstallDirectory& borrowed) : Folder(borrowed) {}
     explicit TOpenedFolder(TInstallDirectory&& owned) : Owned(std::move(owned)), Folder(Owned) {}
-    TOpenedFolder(const TOpenedFolder&) = delete;
-    TOpenedFolder& operator=(const TOpenedFolder&) = delete;
 
     void List(const TEntrySink& sink) const override {
         for (const TInstallDirectory::TEntry& entry : Folder.Entries())

@@ -29,7 +29,12 @@ using TEntrySink = std::function<void(const TFolderEntry&)>;
 // relative to itself, so that a name renamed or relinked meanwhile leads nowhere else.
 class TWalkFolder {
   public:
+    TWalkFolder() = default;
     virtual ~TWalkFolder() = default;
+    TWalkFolder(const TWalkFolder&) = delete;
+    TWalkFolder& operator=(const TWalkFolder&) = delete;
+    TWalkFolder(TWalkFolder&&) = delete;
+    TWalkFolder& operator=(TWalkFolder&&) = delete;
     // Gives every entry to `sink` ("." and ".." too where the listing has them); nothing when
     // the folder cannot be listed.
     virtual void List(const TEntrySink& sink) const = 0;
