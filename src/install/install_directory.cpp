@@ -43,6 +43,20 @@ NTSTATUS SetFileInformation(HANDLE file, void* information, ULONG size,
     return setInformation(file, &status, information, size, kind);
 }
 
+// The attributes of an open file or directory, or INVALID_FILE_ATTRIBUTES. Only the basic
+// information: GetFileInformationByHandle also asks for the volume's serial number, which costs
+// Wine about as much as a whole folder's listing, once for every folder of a walk.
+DWORD AttributesOf(HANDLE handle) {
+    static const auto queryInformation =
+        NtEntry<decltype(&NtQueryInformationFile)>("NtQueryInformationFile");
+    FILE_BASIC_INFORMATION information{};
+    IO_STATUS_BLOCK status{};
+    return queryInformation(handle, &status, &information, sizeof information,
+                            FileBasicInformation) == 0
+               ? information.FileAttributes
+               : INVALID_FILE_ATTRIBUTES;
+}
+
 // Where the system says an open file or directory lies, in its "\\?\" form. Empty where it
 // cannot say (Windows XP lacks the call).
 std::wstring FinalPathOf(HANDLE handle) {
@@ -121,24 +135,24 @@ TInstallDirectory TInstallDirectory::OpenFolder(const std::wstring& name) const 
     TInstallDirectory folder;
     folder.Text = Text + AnsiOrQuestionMarks(name) + "\\";
     TFileHandle handle;
-    if (name.empty() ||
-        OpenRelative(name, kListAccess, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE, handle) !=
-            ERROR_SUCCESS ||
-        !IsOwnEntry(handle.get(), name))
+    if (name.empty() || OpenRelative(name, kListAccess, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE,
+                                     handle) != ERROR_SUCCESS)
         return folder;
-    folder.FinalPath = FinalPathOf(handle.get());
+    std::wstring finalPath = FinalPathOf(handle.get());
+    if (!IsOwnEntry(handle.get(), name, finalPath))
+        return folder;
+    folder.FinalPath = std::move(finalPath);
     folder.Handle = std::move(handle);
     return folder;
 }
 
 bool TInstallDirectory::HasFile(const std::wstring& name) const {
     TFileHandle entry;
-    BY_HANDLE_FILE_INFORMATION information{};
-    return !name.empty() &&
-           OpenRelative(name, FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, 0, entry) ==
-               ERROR_SUCCESS &&
-           GetFileInformationByHandle(entry.get(), &information) &&
-           !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (name.empty() ||
+        OpenRelative(name, FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, 0, entry) != ERROR_SUCCESS)
+        return false;
+    const DWORD attributes = AttributesOf(entry.get());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool TInstallDirectory::OpenOwnFile(const std::wstring& name, ACCESS_MASK access, ULONG share,
@@ -146,21 +160,21 @@ bool TInstallDirectory::OpenOwnFile(const std::wstring& name, ACCESS_MASK access
     if (name.empty() ||
         OpenRelative(name, access, share, FILE_OPEN, FILE_NON_DIRECTORY_FILE, file) !=
             ERROR_SUCCESS ||
-        !IsOwnEntry(file.get(), name)) {
+        !IsOwnEntry(file.get(), name, FinalPathOf(file.get()))) {
         file.reset();
         return false;
     }
     return true;
 }
 
-bool TInstallDirectory::IsOwnEntry(HANDLE entry, const std::wstring& name) const {
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!GetFileInformationByHandle(entry, &information) ||
-        (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+bool TInstallDirectory::IsOwnEntry(HANDLE entry, const std::wstring& name,
+                                   const std::wstring& entryPath) const {
+    const DWORD attributes = AttributesOf(entry);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return false;
     // A Unix link under Wine carries no attribute of its own; it shows in where the opened
     // entry really lies.
-    return FinalPath.empty() || IsPathOfEntry(FinalPath, FinalPathOf(entry), name);
+    return FinalPath.empty() || IsPathOfEntry(FinalPath, entryPath, name);
 }
 
 bool TInstallDirectory::IsPlainEntry(HANDLE file, const std::wstring& name) const {
@@ -180,10 +194,14 @@ bool TInstallDirectory::IsPlainEntry(HANDLE file, const std::wstring& name) cons
 std::vector<TInstallDirectory::TEntry> TInstallDirectory::Entries(const std::wstring& mask) const {
     static const auto queryDirectory = NtEntry<TNtQueryDirectoryFile>("NtQueryDirectoryFile");
     std::vector<TEntry> entries;
-    TFileHandle listing;
-    if (OpenRelative(L"", FILE_LIST_DIRECTORY, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE,
-                     listing) != ERROR_SUCCESS)
+    // A listing's mask sticks to the handle it was first given on: the opening itself takes the
+    // first listing, every later one goes through a fresh opening of the same directory.
+    TFileHandle fresh;
+    if (Listed && OpenRelative(L"", FILE_LIST_DIRECTORY, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE,
+                               fresh) != ERROR_SUCCESS)
         return entries;
+    Listed = true;
+    const HANDLE listing = fresh ? fresh.get() : Handle.get();
     UNICODE_STRING pattern{};
     pattern.Buffer = const_cast<PWSTR>(mask.c_str());
     pattern.Length = static_cast<USHORT>(mask.size() * sizeof(wchar_t));
@@ -193,7 +211,7 @@ std::vector<TInstallDirectory::TEntry> TInstallDirectory::Entries(const std::wst
     for (BOOLEAN restart = TRUE;; restart = FALSE) {
         IO_STATUS_BLOCK status{};
         const NTSTATUS result =
-            queryDirectory(listing.get(), nullptr, nullptr, nullptr, &status, buffer.data(),
+            queryDirectory(listing, nullptr, nullptr, nullptr, &status, buffer.data(),
                            static_cast<ULONG>(bufferBytes), FileDirectoryInformation, FALSE,
                            mask.empty() ? nullptr : &pattern, restart);
         if (result != 0)

@@ -63,9 +63,9 @@ class TInstallDirectory {
                      TFileHandle& file) const;
 
     // The entries whose names match `mask` ("*" and "?" as wildcards; every entry when empty),
-    // "." and ".." left out, in the order the file system gives them. Each call lists through a
-    // fresh opening of this directory, since a listing's mask sticks to the handle it was given
-    // on. Empty when the directory cannot be listed.
+    // "." and ".." left out, in the order the file system gives them. Every call but the first
+    // lists through a fresh opening of this directory, since a listing's mask sticks to the
+    // handle it was first given on. Empty when the directory cannot be listed.
     std::vector<TEntry> Entries(const std::wstring& mask = {}) const;
 
     // Opens the entry `name` itself, never a link's target (the link is opened as a file
@@ -91,13 +91,15 @@ class TInstallDirectory {
     // `options`; the empty name opens this directory again. Returns a Win32 error code.
     DWORD OpenRelative(const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
                        ULONG options, TFileHandle& file) const;
-    // True when `entry`, opened here as `name`, is no link: neither marked as one nor lying
-    // anywhere but at this directory's final path + "\" + `name`.
-    bool IsOwnEntry(HANDLE entry, const std::wstring& name) const;
+    // True when `entry`, opened here as `name` and lying at `entryPath` (its final path), is no
+    // link: neither marked as one nor lying anywhere but at this directory's final path + "\" +
+    // `name`.
+    bool IsOwnEntry(HANDLE entry, const std::wstring& name, const std::wstring& entryPath) const;
 
     std::string Text;
     TFileHandle Handle;
-    std::wstring FinalPath;  // where the system says the directory lies; empty where it cannot
+    std::wstring FinalPath;       // where the system says the directory lies; empty where it cannot
+    mutable bool Listed = false;  // whether the handle has taken a listing, and so its mask
 };
 
 // Deletes the file behind `file` (opened with DELETE access) when that handle is closed.
