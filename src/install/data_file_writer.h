@@ -14,12 +14,12 @@ namespace telvo {
 // `targetName` (one name, no folder part).
 //
 // Every create, rename and delete happens relative to `folder`, never through a link at the
-// name; a folder that is not open fails. The
-// bytes go straight from the loaded resource, in pieces (WriteInPieces), into a new file of an
-// unpredictable name beside the target, held open exclusively; that file is flushed and then
-// renamed over the target through its handle. So the old target stays whole until the new one
-// is complete, and no payload-sized buffer is needed. While another process holds the target
-// open the rename is retried (kFileInUseAttempts, kFileInUseRetryDelayMs apart).
+// name; a folder that is not open fails. The bytes go straight from the loaded resource, in
+// pieces (WriteInPieces), into a new file of an unpredictable name beside the target, held open
+// exclusively; that file is flushed and then renamed over the target through its handle. So the
+// old target stays whole until the new one is complete, and no payload-sized buffer is needed.
+// While another process holds the target open the rename is retried (kFileInUseAttempts,
+// kFileInUseRetryDelayMs apart).
 //
 // Runs of the package take turns at writing (writer_lock.h). Before writing, the writer removes
 // the temporary files that earlier, interrupted runs left beside the target (plain files of its
