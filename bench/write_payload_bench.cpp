@@ -53,7 +53,12 @@ int main(int argc, char** argv) {
     bool ok = true;
     QueryPerformanceCounter(&start);
     if (mode == "write" && argc == 3) {
-        ok = telvo::WriteDataFile("vost", "cok", argv[2]);
+        // The target's folder opened as the update flow opens the install folder.
+        const std::string target = argv[2];
+        const size_t cut = target.find_last_of('\\') + 1;
+        ok = telvo::WriteDataFile("vost", "cok",
+                                  telvo::TInstallDirectory::Open(target.substr(0, cut)),
+                                  target.substr(cut));
     } else if (mode == "copy" && argc == 4) {
         ok = CopyFileA(argv[2], argv[3], FALSE) != FALSE;
     } else if (mode == "copy-flushed" && argc == 4) {

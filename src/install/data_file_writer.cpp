@@ -158,12 +158,9 @@ TAttemptResult ReplaceTarget(const TInstallDirectory& folder, TTemporaryFile& fi
 }
 
 TWriteResult PutCarriedFile(const std::string& name, const std::string& type,
-                            const std::string& targetPath,
+                            const TInstallDirectory& folder, const std::string& targetName,
                             const std::function<bool()>& mayReplace) {
-    const std::string targetFolder = FolderOfPath(targetPath, AnsiLeadBytes());
-    const std::string targetName = targetPath.substr(targetFolder.size());
     const std::wstring wideTargetName = WideFromAnsi(targetName);
-    const TInstallDirectory folder = TInstallDirectory::Open(targetFolder);
     if (!folder || TargetRefusesReplacement(folder, wideTargetName))
         return TWriteResult::Failed;
 
@@ -195,7 +192,7 @@ TWriteResult PutCarriedFile(const std::string& name, const std::string& type,
 }  // namespace
 
 TWriteResult WriteDataFileGated(const std::string& resourceName, const std::string& resourceType,
-                                const std::string& targetPath,
+                                const TInstallDirectory& folder, const std::string& targetName,
                                 const std::function<bool()>& mayReplace) {
     // The caller's word is asked exactly once, on every road, before anything is shown.
     bool asked = false;
@@ -203,19 +200,21 @@ TWriteResult WriteDataFileGated(const std::string& resourceName, const std::stri
         asked = true;
         return mayReplace();
     };
-    const TWriteResult result = PutCarriedFile(resourceName, resourceType, targetPath, askOnce);
+    const TWriteResult result =
+        PutCarriedFile(resourceName, resourceType, folder, targetName, askOnce);
     if (result == TWriteResult::Written || result == TWriteResult::Withheld)
         return result;
     if (!asked && !mayReplace())
         return TWriteResult::Withheld;
+    const std::string targetPath = folder.Path() + targetName;
     ShowErrorBox(InstallFailureEnglish(targetPath), InstallFailureRussian(targetPath));
     return result;
 }
 
 bool WriteDataFile(const std::string& resourceName, const std::string& resourceType,
-                   const std::string& targetPath) {
-    return WriteDataFileGated(resourceName, resourceType, targetPath, [] { return true; }) ==
-           TWriteResult::Written;
+                   const TInstallDirectory& folder, const std::string& targetName) {
+    return WriteDataFileGated(resourceName, resourceType, folder, targetName,
+                              [] { return true; }) == TWriteResult::Written;
 }
 
 }  // namespace telvo

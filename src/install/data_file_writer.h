@@ -5,19 +5,21 @@
 #include <functional>
 #include <string>
 
+#include "install/install_directory.h"
+
 namespace telvo {
 
 // Copies the resource `resourceName` of type `resourceType` (found without regard to case) from
-// the running executable to `targetPath`.
+// the running executable into `folder` (the run's one opening of the install folder) under
+// `targetName` (one name, no folder part).
 //
-// The target's folder is opened once as a directory (a folder reached through links is the
-// directory it resolves to; a path that opens no directory of a file system fails), and every
-// create, rename and delete happens relative to it, never through a link at the name. The
-// bytes go straight from the loaded resource, in pieces (WriteInPieces), into a new file of an
-// unpredictable name beside the target, held open exclusively; that file is flushed and then
-// renamed over the target through its handle. So the old target stays whole until the new one
-// is complete, and no payload-sized buffer is needed. While another process holds the target
-// open the rename is retried (kFileInUseAttempts, kFileInUseRetryDelayMs apart).
+// Every create, rename and delete happens relative to `folder`, never through a link at the
+// name; a folder that is not open fails. The bytes go straight from the loaded resource, in
+// pieces (WriteInPieces), into a new file of an unpredictable name beside the target, held open
+// exclusively; that file is flushed and then renamed over the target through its handle. So the
+// old target stays whole until the new one is complete, and no payload-sized buffer is needed.
+// While another process holds the target open the rename is retried (kFileInUseAttempts,
+// kFileInUseRetryDelayMs apart).
 //
 // Runs of the package take turns at writing (writer_lock.h). Before writing, the writer removes
 // the temporary files that earlier, interrupted runs left beside the target (plain files of its
@@ -25,11 +27,11 @@ namespace telvo {
 // write cleans up after it.
 //
 // Returns true when the target holds the resource's bytes. On any failure (resource missing,
-// folder missing, not writable or no folder of a file system, target read-only, hidden, system
-// or held open, disk full) it shows "Can't install file " + targetPath through ShowErrorBox,
-// leaves the target as it was, removes its temporary file and returns false.
+// folder not open or not writable, target read-only, hidden, system or held open, disk full) it
+// shows "Can't install file " + folder.Path() + targetName through ShowErrorBox, leaves the
+// target as it was, removes its temporary file and returns false.
 bool WriteDataFile(const std::string& resourceName, const std::string& resourceType,
-                   const std::string& targetPath);
+                   const TInstallDirectory& folder, const std::string& targetName);
 
 enum class TWriteResult {
     Written,
@@ -48,7 +50,7 @@ enum class TWriteResult {
 // of its own while the bytes are written, without anything visible changing before the check has
 // passed.
 TWriteResult WriteDataFileGated(const std::string& resourceName, const std::string& resourceType,
-                                const std::string& targetPath,
+                                const TInstallDirectory& folder, const std::string& targetName,
                                 const std::function<bool()>& mayReplace);
 
 }  // namespace telvo

@@ -1,36 +1,40 @@
 #include "install/folder_size.h"
 
-#include <windows.h>
-
 #include "install/folder_walk.h"
-#include "startup/code_page.h"
-#include "startup/win_handles.h"
 
 namespace telvo {
 
 namespace {
 
-void ListFolder(const std::string& folder, const TEntrySink& sink) {
-    WIN32_FIND_DATAA data;
-    TFindHandle find(FindFirstFileA((folder + "*.*").c_str(), &data));
-    if (!find)
-        return;
-    do {
-        sink(TFolderEntry{data.cFileName, data.dwFileAttributes, data.nFileSizeLow});
-    } while (FindNextFileA(find.get(), &data));
-}
+// A folder of the walk: the install folder's opening, borrowed, or a sub-folder's, owned.
+class TOpenedFolder final : public TWalkFolder {
+  public:
+    explicit TOpenedFolder(const TInstallDirectory& borrowed) : Folder(borrowed) {}
+    explicit TOpenedFolder(TInstallDirectory&& owned) : Owned(std::move(owned)), Folder(Owned) {}
+
+    void List(const TEntrySink& sink) const override {
+        for (const TInstallDirectory::TEntry& entry : Folder.Entries())
+            sink(TFolderEntry{entry.Name, entry.Attributes, entry.SizeLow});
+    }
+
+    std::unique_ptr<TWalkFolder> OpenFolder(std::wstring_view name) const override {
+        TInstallDirectory sub = Folder.OpenFolder(std::wstring(name));
+        if (!sub)
+            return nullptr;
+        return std::make_unique<TOpenedFolder>(std::move(sub));
+    }
+
+  private:
+    TInstallDirectory Owned;
+    const TInstallDirectory& Folder;
+};
 
 }  // namespace
 
-int32_t GetFolderSize(const std::string& folder) {
-    if (folder.empty())
+int32_t GetFolderSize(const TInstallDirectory& folder) {
+    if (!folder)
         return kNoFolderSize;
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return kNoFolderSize;
-    std::string root = folder;
-    AddTrailingBackslash(root, AnsiLeadBytes());
-    return SizeInKilobytes(WalkFolderTree(root, ListFolder));
+    return SizeInKilobytes(WalkFolderTree(TOpenedFolder(folder)));
 }
 
 }  // namespace telvo

@@ -2,15 +2,17 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+
+#include "install/install_directory.h"
 
 namespace telvo {
 
-// The total size of every file anywhere under `folder` (with or without a trailing
-// backslash), hidden and system files included, in units of 1024 bytes with the remainder
-// dropped. The total is summed in 32 bits from each size's low 32 bits and wraps modulo 4 GiB.
-// Folders that cannot be listed, and links to folders, add nothing. Returns -1 when `folder`
-// is empty or does not name an existing folder. Shows nothing.
-int32_t GetFolderSize(const std::string& folder);
+// The total size of every file anywhere under `folder` (the run's one opening of the install
+// folder), hidden and system files included, in units of 1024 bytes with the remainder dropped.
+// The total is summed in 32 bits from each size's low 32 bits and wraps modulo 4 GiB. Every
+// sub-folder is opened relative to its parent's handle; folders that cannot be opened or
+// listed, and links to folders (symbolic links, junctions, mount points), add nothing. Returns
+// -1 when `folder` is not open. Shows nothing.
+int32_t GetFolderSize(const TInstallDirectory& folder);
 
 }  // namespace telvo

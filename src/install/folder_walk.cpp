@@ -1,26 +1,30 @@
 #include "install/folder_walk.h"
 
-#include <cstring>
 #include <vector>
 
 namespace telvo {
 
-uint32_t WalkFolderTree(const std::string& folder, const TFolderLister& list) {
+uint32_t WalkFolderTree(const TWalkFolder& top) {
     uint32_t total = 0;
-    std::vector<std::string> found;
-    std::string current = folder;
+    // Sub-folders are opened as they are found, each through its parent, and kept open only
+    // until they have been listed.
+    std::vector<std::unique_ptr<TWalkFolder>> found;
+    const TWalkFolder* current = &top;
     for (size_t next = 0;; ++next) {
-        list(current, [&](const TFolderEntry& entry) {
+        current->List([&](const TFolderEntry& entry) {
             if (!(entry.Attributes & kAttributeDirectory)) {
                 total = AddFileSize(total, entry.SizeLow);
-            } else if (std::strcmp(entry.Name, ".") != 0 && std::strcmp(entry.Name, "..") != 0 &&
+            } else if (entry.Name != L"." && entry.Name != L".." &&
                        !(entry.Attributes & kAttributeReparsePoint)) {
-                found.push_back(current + entry.Name + '\\');
+                if (std::unique_ptr<TWalkFolder> folder = current->OpenFolder(entry.Name))
+                    found.push_back(std::move(folder));
             }
         });
+        if (next > 0)
+            found[next - 1].reset();
         if (next == found.size())
             break;
-        current = std::move(found[next]);
+        current = found[next].get();
     }
     return total;
 }

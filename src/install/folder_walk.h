@@ -1,11 +1,12 @@
-// The arithmetic and the order of the installed-size measurement, apart from the directory
-// listing itself, which the caller supplies (the Windows listing in the package, a table in
+// The arithmetic and the order of the installed-size measurement, apart from the folders
+// themselves, which the caller supplies (folders opened by handle in the package, a table in
 // tests).
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <string>
+#include <memory>
+#include <string_view>
 
 namespace telvo {
 
@@ -17,15 +18,30 @@ constexpr uint32_t kAttributeDirectory = 0x10;
 constexpr uint32_t kAttributeReparsePoint = 0x400;
 
 struct TFolderEntry {
-    const char* Name = "";
+    std::wstring_view Name;
     uint32_t Attributes = 0;
     uint32_t SizeLow = 0;  // low 32 bits of the size
 };
 
 using TEntrySink = std::function<void(const TFolderEntry&)>;
-// Lists every entry of `folder` (which ends in a backslash), "." and ".." included when the
-// listing has them; a folder that cannot be listed gives no entries.
-using TFolderLister = std::function<void(const std::string& folder, const TEntrySink& sink)>;
+
+// One folder of the walk, already opened: it lists itself and opens its sub-folders by name,
+// relative to itself, so that a name renamed or relinked meanwhile leads nowhere else.
+class TWalkFolder {
+  public:
+    TWalkFolder() = default;
+    virtual ~TWalkFolder() = default;
+    TWalkFolder(const TWalkFolder&) = delete;
+    TWalkFolder& operator=(const TWalkFolder&) = delete;
+    TWalkFolder(TWalkFolder&&) = delete;
+    TWalkFolder& operator=(TWalkFolder&&) = delete;
+    // Gives every entry to `sink` ("." and ".." too where the listing has them); nothing when
+    // the folder cannot be listed.
+    virtual void List(const TEntrySink& sink) const = 0;
+    // The sub-folder listed as `name`, or null when it cannot be opened or is a link of any
+    // kind (what the attributes of the listing do not show, the opening must catch).
+    virtual std::unique_ptr<TWalkFolder> OpenFolder(std::wstring_view name) const = 0;
+};
 
 // The byte total is kept in 32 bits: each file adds the low 32 bits of its size and the sum
 // wraps modulo 2^32, so a tree of 4 GiB or more gives its total modulo 4 GiB.
@@ -38,11 +54,11 @@ constexpr int32_t SizeInKilobytes(uint32_t byteTotal) {
     return static_cast<int32_t>(byteTotal >> 10);
 }
 
-// Walks `folder` (which ends in a backslash) breadth-first: the folder itself, then every
-// sub-folder in the order it was found, each listed exactly once. Every non-folder entry counts,
-// whatever its attributes. "." and ".." are skipped, and folders that are links (reparse points)
-// are neither counted nor entered, so a link that loops back cannot run the walk into the
-// path-length limit. Returns the byte total.
-uint32_t WalkFolderTree(const std::string& folder, const TFolderLister& list);
+// Walks `top` breadth-first: the folder itself, then every sub-folder in the order it was
+// found, each listed exactly once. Every non-folder entry counts, whatever its attributes. "."
+// and ".." are skipped; folders that are links (reparse points by their listed attributes, or
+// refused by OpenFolder) are neither counted nor entered, so no walk leaves the tree or loops;
+// a sub-folder that cannot be opened is skipped. Returns the byte total.
+uint32_t WalkFolderTree(const TWalkFolder& top);
 
 }  // namespace telvo

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "install/write_plan.h"
+#include "startup/code_page.h"
 #include "startup/safe_loading.h"
 
 namespace telvo {
@@ -23,6 +24,10 @@ using TNtQueryDirectoryFile = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO
 using TGetFinalPathNameByHandleW = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
 
 constexpr ULONG kCreateOptions = FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT;
+constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// What a folder is opened for to be listed and to have entries opened in it.
+constexpr ACCESS_MASK kListAccess =
+    FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 
 DWORD ErrorOf(NTSTATUS status) {
     static const auto toDosError =
@@ -36,6 +41,20 @@ NTSTATUS SetFileInformation(HANDLE file, void* information, ULONG size,
         NtEntry<decltype(&NtSetInformationFile)>("NtSetInformationFile");
     IO_STATUS_BLOCK status{};
     return setInformation(file, &status, information, size, kind);
+}
+
+// The attributes of an open file or directory, or INVALID_FILE_ATTRIBUTES. Only the basic
+// information: GetFileInformationByHandle also asks for the volume's serial number, which costs
+// Wine about as much as a whole folder's listing, once for every folder of a walk.
+DWORD AttributesOf(HANDLE handle) {
+    static const auto queryInformation =
+        NtEntry<decltype(&NtQueryInformationFile)>("NtQueryInformationFile");
+    FILE_BASIC_INFORMATION information{};
+    IO_STATUS_BLOCK status{};
+    return queryInformation(handle, &status, &information, sizeof information,
+                            FileBasicInformation) == 0
+               ? information.FileAttributes
+               : INVALID_FILE_ATTRIBUTES;
 }
 
 // GetFinalPathNameByHandleW, which came with Windows Vista; null on Windows XP.
@@ -61,19 +80,25 @@ std::wstring FinalPathOf(HANDLE handle) {
     return path;
 }
 
+// Backup semantics open directories; the folder may be shared with anyone, for the handle stays
+// what it was opened as whatever happens to the names above it.
+TFileHandle OpenFolderByPath(const std::string& folder, DWORD access) {
+    return TFileHandle(CreateFileA(folder.empty() ? "." : folder.c_str(), access, kShareAll,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
 }  // namespace
 
 TInstallDirectory TInstallDirectory::Open(const std::string& folder) {
     TInstallDirectory directory;
+    directory.Text = folder;
     if (!IsFileSystemFolderPath(folder))
         return directory;
-    // Backup semantics open directories; the folder may be shared with anyone, for the handle
-    // stays what it was opened as whatever happens to the names above it.
-    TFileHandle handle(CreateFileA(
-        folder.empty() ? "." : folder.c_str(),
-        FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    TFileHandle handle = OpenFolderByPath(folder, kListAccess | FILE_ADD_FILE);
+    // A user who may not add files here still meets the checks before the write, the rights
+    // check among them, as before; the write then fails with its message.
+    if (!handle && GetLastError() == ERROR_ACCESS_DENIED)
+        handle = OpenFolderByPath(folder, kListAccess);
     BY_HANDLE_FILE_INFORMATION information{};
     if (!handle || GetFileType(handle.get()) != FILE_TYPE_DISK ||
         !GetFileInformationByHandle(handle.get(), &information) ||
@@ -84,9 +109,12 @@ TInstallDirectory TInstallDirectory::Open(const std::string& folder) {
     return directory;
 }
 
-DWORD TInstallDirectory::OpenEntry(const std::wstring& name, ACCESS_MASK access, ULONG share,
-                                   ULONG disposition, TFileHandle& file) const {
+DWORD TInstallDirectory::OpenRelative(const std::wstring& name, ACCESS_MASK access, ULONG share,
+                                      ULONG disposition, ULONG options, TFileHandle& file) const {
     static const auto createFile = NtEntry<decltype(&NtCreateFile)>("NtCreateFile");
+    file.reset();
+    if (!Handle)
+        return ERROR_INVALID_HANDLE;  // a relative name without a root would name another place
     UNICODE_STRING objectName{};
     objectName.Buffer = const_cast<PWSTR>(name.c_str());
     objectName.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
@@ -95,14 +123,67 @@ DWORD TInstallDirectory::OpenEntry(const std::wstring& name, ACCESS_MASK access,
     InitializeObjectAttributes(&attributes, &objectName, OBJ_CASE_INSENSITIVE, Handle.get(),
                                nullptr);
     IO_STATUS_BLOCK status{};
-    const ULONG options =
-        kCreateOptions | (disposition == FILE_CREATE ? FILE_NON_DIRECTORY_FILE : 0);
     HANDLE opened = nullptr;
     const NTSTATUS result =
         createFile(&opened, access | SYNCHRONIZE, &attributes, &status, nullptr,
-                   FILE_ATTRIBUTE_NORMAL, share, disposition, options, nullptr, 0);
+                   FILE_ATTRIBUTE_NORMAL, share, disposition, kCreateOptions | options, nullptr, 0);
     file.reset(result == 0 ? opened : nullptr);
     return ErrorOf(result);
+}
+
+DWORD TInstallDirectory::OpenEntry(const std::wstring& name, ACCESS_MASK access, ULONG share,
+                                   ULONG disposition, TFileHandle& file) const {
+    return OpenRelative(name, access, share, disposition,
+                        disposition == FILE_CREATE ? FILE_NON_DIRECTORY_FILE : 0, file);
+}
+
+TInstallDirectory TInstallDirectory::OpenFolder(const std::wstring& name) const {
+    TInstallDirectory folder;
+    folder.Text = Text + AnsiOrQuestionMarks(name) + "\\";
+    TFileHandle handle;
+    if (name.empty() || OpenRelative(name, kListAccess, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE,
+                                     handle) != ERROR_SUCCESS)
+        return folder;
+    std::wstring finalPath = FinalPathOf(handle.get());
+    if (!IsOwnEntry(handle.get(), name, finalPath))
+        return folder;
+    folder.FinalPath = std::move(finalPath);
+    folder.Handle = std::move(handle);
+    return folder;
+}
+
+bool TInstallDirectory::HasFile(const std::wstring& name) const {
+    TFileHandle entry;
+    if (name.empty() ||
+        OpenRelative(name, FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, 0, entry) != ERROR_SUCCESS)
+        return false;
+    const DWORD attributes = AttributesOf(entry.get());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool TInstallDirectory::OpenOwnFile(const std::wstring& name, ACCESS_MASK access, ULONG share,
+                                    TFileHandle& file) const {
+    if (name.empty() ||
+        OpenRelative(name, access, share, FILE_OPEN, FILE_NON_DIRECTORY_FILE, file) !=
+            ERROR_SUCCESS ||
+        !IsOwnEntry(file.get(), name, FinalPathOf(file.get()))) {
+        file.reset();
+        return false;
+    }
+    return true;
+}
+
+bool TInstallDirectory::IsOwnEntry(HANDLE entry, const std::wstring& name,
+                                   const std::wstring& entryPath) const {
+    const DWORD attributes = AttributesOf(entry);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    // A Unix link under Wine carries no attribute of its own; it shows in where the opened
+    // entry really lies. Where the system could say that but gives no path, nothing can be told,
+    // and the entry is refused; only a system without the call goes by the attributes alone.
+    if (FinalPath.empty())
+        return FinalPathCall() == nullptr;
+    return IsPathOfEntry(FinalPath, entryPath, name);
 }
 
 bool TInstallDirectory::IsPlainEntry(HANDLE file, const std::wstring& name) const {
@@ -125,16 +206,29 @@ bool TInstallDirectory::Holds(HANDLE file, const std::wstring& name) const {
     return !FinalPath.empty() && IsPathOfEntry(FinalPath, FinalPathOf(file), name);
 }
 
-std::vector<std::wstring> TInstallDirectory::EntryNames() const {
+std::vector<TInstallDirectory::TEntry> TInstallDirectory::Entries(const std::wstring& mask) const {
     static const auto queryDirectory = NtEntry<TNtQueryDirectoryFile>("NtQueryDirectoryFile");
-    std::vector<std::wstring> names;
+    std::vector<TEntry> entries;
+    // A listing's mask sticks to the handle it was first given on: the opening itself takes the
+    // first listing, every later one goes through a fresh opening of the same directory.
+    TFileHandle fresh;
+    if (Listed && OpenRelative(L"", FILE_LIST_DIRECTORY, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE,
+                               fresh) != ERROR_SUCCESS)
+        return entries;
+    Listed = true;
+    const HANDLE listing = fresh ? fresh.get() : Handle.get();
+    UNICODE_STRING pattern{};
+    pattern.Buffer = const_cast<PWSTR>(mask.c_str());
+    pattern.Length = static_cast<USHORT>(mask.size() * sizeof(wchar_t));
+    pattern.MaximumLength = pattern.Length;
     std::vector<ULONGLONG> buffer(8 * 1024);  // 64 KiB, aligned as the entries need
     const size_t bufferBytes = buffer.size() * sizeof(ULONGLONG);
     for (BOOLEAN restart = TRUE;; restart = FALSE) {
         IO_STATUS_BLOCK status{};
-        const NTSTATUS result = queryDirectory(Handle.get(), nullptr, nullptr, nullptr, &status,
-                                               buffer.data(), static_cast<ULONG>(bufferBytes),
-                                               FileDirectoryInformation, FALSE, nullptr, restart);
+        const NTSTATUS result =
+            queryDirectory(listing, nullptr, nullptr, nullptr, &status, buffer.data(),
+                           static_cast<ULONG>(bufferBytes), FileDirectoryInformation, FALSE,
+                           mask.empty() ? nullptr : &pattern, restart);
         if (result != 0)
             break;  // no more entries, or a failure: what was listed stands
         const auto* bytes = reinterpret_cast<const char*>(buffer.data());
@@ -142,12 +236,19 @@ std::vector<std::wstring> TInstallDirectory::EntryNames() const {
             const auto* entry = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(bytes + offset);
             std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
             if (name != L"." && name != L"..")
-                names.push_back(std::move(name));
+                entries.push_back(TEntry{std::move(name), entry->FileAttributes,
+                                         static_cast<uint32_t>(entry->EndOfFile.LowPart)});
             if (entry->NextEntryOffset == 0)
                 break;
             offset += entry->NextEntryOffset;
         }
     }
+    return entries;
+}
+
+std::vector<std::wstring> TInstallDirectory::EntryNames() const {
+    std::vector<std::wstring> names;
+    for (TEntry& entry : Entries()) names.push_back(std::move(entry.Name));
     return names;
 }
 

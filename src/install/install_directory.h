@@ -1,13 +1,16 @@
-// The folder the data file is written into, opened once as a directory. Every create, rename and
-// delete of the writer happens relative to that handle, by one name without a folder part, and
-// never through a link at that name: the package runs elevated, and the folder may be one that
-// a less-trusted process can write, or be chosen by a per-user value. Looked up again by path,
-// a name could be steered by a link planted in the folder's chain or at the name itself, and a
-// create, rename or delete would then reach a file outside the folder.
+// The install folder, opened once per run as a directory as soon as it is known. Everything the
+// run does there happens relative to that handle, by one name without a folder part, and never
+// through a link at that name: the application check, the language files, the version read,
+// the writer's creates, renames and deletes, and the size walk. The package runs elevated, and
+// the folder may be one that a less-trusted process can write, or be chosen by a per-user
+// value. Looked up again by path, a name could be steered by a link planted in the folder's
+// chain or at the name itself, between the checks and the write or within the write, and the
+// run would then read texts from, write into or measure another folder than the one it checked.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,9 +20,20 @@ namespace telvo {
 
 class TInstallDirectory {
   public:
+    // One entry of a listing.
+    struct TEntry {
+        std::wstring Name;
+        uint32_t Attributes = 0;
+        uint32_t SizeLow = 0;  // the low 32 bits of the size, as a directory listing gives it
+    };
+
+    // Nothing opened: tests false, and every operation on entries fails.
+    TInstallDirectory() = default;
+
     // Opens `folder` (a path ending in "\", or empty for the current directory) once. A folder
-    // reached through links is the directory it resolves to. Empty when the path is no folder of
-    // a file system (a device, an object-manager path) or cannot be opened to add files to.
+    // reached through links is the directory it resolves to. Opened to add files to where the
+    // user may, else to read only (a later create then fails). Empty when the path is no folder
+    // of a file system (a device, an object-manager path) or cannot be opened.
     static TInstallDirectory Open(const std::string& folder);
 
     ~TInstallDirectory() = default;
@@ -28,6 +42,31 @@ class TInstallDirectory {
     TInstallDirectory(TInstallDirectory&&) = default;
     TInstallDirectory& operator=(TInstallDirectory&&) = default;
     explicit operator bool() const { return Handle.valid(); }
+
+    // The folder as text, for messages that name a path: what Open was given, or the parent's
+    // text + the name + "\" for a sub-folder. Kept also when the opening failed.
+    const std::string& Path() const { return Text; }
+
+    // Opens the sub-folder `name` relative to this one, to list it and open entries in it. Empty
+    // when it is missing, no folder, or a link of any kind: a symbolic link, a junction or a
+    // mount point (by its attributes), or a link the file system does not mark as such (by
+    // where the system says it lies).
+    TInstallDirectory OpenFolder(const std::wstring& name) const;
+
+    // True when the entry `name` exists here and is no folder (a link at the name is looked at
+    // itself, never followed).
+    bool HasFile(const std::wstring& name) const;
+
+    // Opens the file `name` when it is this directory's own entry: not reached through a link
+    // (by its attributes and by where it lies) and no folder. Returns whether it did.
+    bool OpenOwnFile(const std::wstring& name, ACCESS_MASK access, ULONG share,
+                     TFileHandle& file) const;
+
+    // The entries whose names match `mask` ("*" and "?" as wildcards; every entry when empty),
+    // "." and ".." left out, in the order the file system gives them. Every call but the first
+    // lists through a fresh opening of this directory, since a listing's mask sticks to the
+    // handle it was first given on. Empty when the directory cannot be listed.
+    std::vector<TEntry> Entries(const std::wstring& mask = {}) const;
 
     // Opens the entry `name` itself, never a link's target (the link is opened as a file
     // instead, where the file system has links of its own). `disposition` is FILE_OPEN or
@@ -54,10 +93,19 @@ class TInstallDirectory {
     DWORD MoveInto(HANDLE file, const std::wstring& name) const;
 
   private:
-    TInstallDirectory() = default;
+    // NtCreateFile of `name` relative to this directory with FILE_OPEN_REPARSE_POINT and
+    // `options`; the empty name opens this directory again. Returns a Win32 error code.
+    DWORD OpenRelative(const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
+                       ULONG options, TFileHandle& file) const;
+    // True when `entry`, opened here as `name` and lying at `entryPath` (its final path), is no
+    // link: neither marked as one nor lying anywhere but at this directory's final path + "\" +
+    // `name`.
+    bool IsOwnEntry(HANDLE entry, const std::wstring& name, const std::wstring& entryPath) const;
 
+    std::string Text;
     TFileHandle Handle;
-    std::wstring FinalPath;  // where the system says the directory lies; empty where it cannot
+    std::wstring FinalPath;       // where the system says the directory lies; empty where it cannot
+    mutable bool Listed = false;  // whether the handle has taken a listing, and so its mask
 };
 
 // Sets the attributes of the file behind `file` (opened with FILE_WRITE_ATTRIBUTES) to

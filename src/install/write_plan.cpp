@@ -18,16 +18,6 @@ bool RefusesReplacement(uint32_t targetAttributes) {
             (kAttributeReadOnly | kAttributeHidden | kAttributeSystem | kAttributeDirectory)) != 0;
 }
 
-std::string FolderOfPath(const std::string& path, const TLeadBytes& leadBytes) {
-    // A slash (0x2F) is never the second byte of a double-byte character; a backslash can be.
-    const size_t slash = path.rfind('/');
-    const size_t backslash = LastBackslashBefore(path, path.size(), leadBytes);
-    const size_t cut = slash == std::string::npos                            ? backslash
-                       : backslash == std::string::npos || backslash < slash ? slash
-                                                                             : backslash;
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
-
 std::string TemporaryPathFor(const std::string& targetPath, uint32_t tag) {
     static const char kHex[] = "0123456789abcdef";
     std::string path = targetPath + ".";

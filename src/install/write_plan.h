@@ -6,18 +6,12 @@
 #include <string>
 #include <string_view>
 
-#include "discovery/path_rules.h"
-
 namespace telvo {
 
 // True when a target with these attributes must be left alone: a folder, or a file marked
 // read-only, hidden or system (an exclusive create over such a file is refused with access
 // denied, and the replacement keeps that refusal).
 bool RefusesReplacement(uint32_t targetAttributes);
-
-// The folder part of `path` up to and including its last "\" or "/" character (never the second
-// byte of a double-byte character); empty for a bare name (the current folder).
-std::string FolderOfPath(const std::string& path, const TLeadBytes& leadBytes);
 
 // Where the new file is written before it replaces the target: beside it, so that the final
 // move stays on one volume and is a rename, never a copy. The target's name with "." and `tag`

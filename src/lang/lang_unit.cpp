@@ -8,6 +8,7 @@
 #include "lang/lang_folder.h"
 #include "lang/lang_text.h"
 #include "lang/message_texts.h"
+#include "startup/code_page.h"
 #include "startup/registry_error.h"
 #include "startup/startup_state.h"
 
@@ -21,17 +22,12 @@ void ShowBilingualError(const TBilingualText& text) {
     ShowErrorBox(text.English, text.Russian);
 }
 
-// Every entry the system's search gives for "*.lng", directories and hidden files included.
+// Every entry the listing gives for "*.lng", directories and hidden files included. A name the
+// code page cannot spell keeps a "?" in its place, so its lookups fail and report it by name.
 std::vector<std::string> ListLangFolder() {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    TFindHandle find(
-        FindFirstFileA((StartupState.InstallFolder + "language\\*.lng").c_str(), &entry));
-    if (!find)
-        return names;
-    do {
-        names.emplace_back(entry.cFileName);
-    } while (FindNextFileA(find.get(), &entry));
+    for (const TInstallDirectory::TEntry& entry : LangUnit.LanguageFolder.Entries(L"*.lng"))
+        names.push_back(AnsiOrQuestionMarks(entry.Name));
     return names;
 }
 
@@ -108,7 +104,8 @@ bool SelectLanguage(int32_t index) {
     return code.has_value();
 }
 
-bool LoadLanguage() {
+bool LoadLanguage(const TInstallDirectory& installFolder) {
+    LangUnit.LanguageFolder = installFolder.OpenFolder(L"language");
     TLangList list = MakeLangList(ListLangFolder());
     const std::string missing = MissingRequiredLangFile(list, StartupState.RussianTexts);
     LangUnit.LangFiles = std::move(list.Files);

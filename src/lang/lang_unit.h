@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "install/install_directory.h"
 #include "startup/win_handles.h"
 
 namespace telvo {
@@ -20,6 +21,10 @@ struct TLangUnitState {
     int32_t LocaleMatchIndex = -1;  // the last file whose langcode lines hold LocaleId
     int32_t CurrentLanguage = -1;
     int32_t LangCode = -1;  // low 16 bits: language id of every localized box
+    // The install folder's "language" sub-folder, opened once through the install folder's
+    // opening: every lookup opens its file relative to it, so every text comes from the folder
+    // that was checked, whatever happens to the names on the way there meanwhile.
+    TInstallDirectory LanguageFolder;
     // The current language file as the last lookup left it: read-only, others may read it but
     // not write it, until the next lookup, a selection or the end of the unit releases it.
     TFileHandle CurrentFile;
@@ -28,12 +33,13 @@ struct TLangUnitState {
 // Owned by this unit; other units read LangCode, CurrentLanguage, LangFiles and the indices.
 extern TLangUnitState LangUnit;
 
-// Needs StartupState's InstallFolder (final), RussianTexts, LocaleId, AppName, captions and
-// Registry. True: a current language file is selected, LocalCaption holds its program name and
-// LangCode its first langcode value, and the lookups work. False: the user has been told through
-// ShowErrorBox (a required file is missing or a file is faulty or unreadable) and nothing of
-// the unit may be used. Called once.
-bool LoadLanguage();
+// Lists "language\*.lng" in `installFolder` (the run's one opening of the install folder; a
+// "language" that is a link counts as missing). Needs StartupState's RussianTexts, LocaleId,
+// AppName, captions and Registry. True: a current language file is selected, LocalCaption holds
+// its program name and LangCode its first langcode value, and the lookups work. False: the user
+// has been told through ShowErrorBox (a required file is missing or a file is faulty or
+// unreadable) and nothing of the unit may be used. Called once.
+bool LoadLanguage(const TInstallDirectory& installFolder);
 
 // Makes LangFiles[index] the current language file (releasing the one before), sets
 // LocalCaption from its "progname" and LangCode from its first "langcode" line. Returns whether

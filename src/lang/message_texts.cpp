@@ -7,27 +7,24 @@
 #include "lang/builtin_texts.h"
 #include "lang/lang_text.h"
 #include "lang/lang_unit.h"
+#include "startup/code_page.h"
 #include "startup/message_box.h"
 #include "startup/startup_state.h"
 
 namespace telvo {
 namespace {
 
-std::string LangFilePath(int32_t index) {
-    return StartupState.InstallFolder + "language\\" + LangUnit.LangFiles[index];
-}
-
 bool IsListed(int32_t index) {
     return index >= 0 && static_cast<size_t>(index) < LangUnit.LangFiles.size();
 }
 
-// Opens the file afresh into `file` (read-only; others may read but not write) and reads it
-// to its end; nullopt when it cannot be opened or read.
+// Opens the file afresh into `file` (read-only; others may read but not write), in the language
+// folder opened once and never through a link, and reads it to its end; nullopt when it cannot
+// be opened or read.
 std::optional<std::string> ReadLangFile(int32_t index, TFileHandle& file) {
     file.reset();
-    file = TFileHandle(CreateFileA(LangFilePath(index).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
+    if (!LangUnit.LanguageFolder.OpenOwnFile(WideFromAnsi(LangUnit.LangFiles[index]), GENERIC_READ,
+                                             FILE_SHARE_READ, file))
         return std::nullopt;
     std::string bytes;
     char chunk[4096];

@@ -7,7 +7,7 @@ namespace telvo {
 enum TExitCode : int {
     kExitDone = 0,                 // update installed, or the user ended the run by answering No
     kExitUncaughtErrorCode = 1,    // an error nothing caught (the "Application Error" road)
-    kExitApplicationNotFound = 2,  // discovery failed or "telvo.exe" is missing
+    kExitApplicationNotFound = 2,  // discovery failed, or no "telvo.exe" in a folder that opens
     kExitLanguageFiles = 3,        // language files missing or faulty
     kExitNotAdministrator = 4,
     kExitIntegrityCheckFailed = 5,  // the package's own file is damaged or unreadable

@@ -25,6 +25,7 @@
 #include "discovery/path_rules.h"
 #include "install/data_file_writer.h"
 #include "install/folder_size.h"
+#include "install/install_directory.h"
 #include "lang/lang_unit.h"
 #include "lang/message_texts.h"
 #include "startup/code_page.h"
@@ -81,13 +82,9 @@ void ApplyLastRunFolder() {
     StartupState.InstallFolder = folder;
 }
 
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool ApplicationPresent() {
-    if (FileExists(StartupState.InstallFolder + "telvo.exe"))
+// A folder that cannot be opened (missing, or no folder of a file system) holds no application.
+bool ApplicationPresent(const TInstallDirectory& folder) {
+    if (folder && folder.HasFile(L"telvo.exe"))
         return true;
     ShowErrorBox("There's no Telvo installed.\r\nPlease install the program first.",
                  "Нет установленной программы \"Тельво\"!\r\nПожалуйста, сначала установите её.");
@@ -113,11 +110,11 @@ bool SelfIntegrityHolds(TSelfCheck verdict) {
 constexpr int kInstalledFileAttempts = 17;
 constexpr DWORD kInstalledFileRetryMs = 256;
 
-bool ReadInstalledVersion(const std::string& path, int32_t& version) {
+bool ReadInstalledVersion(const TInstallDirectory& folder, const std::wstring& name,
+                          int32_t& version) {
     for (int attempt = 0; attempt < kInstalledFileAttempts; ++attempt) {
-        TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file) {
+        TFileHandle file;
+        if (folder.OpenEntry(name, GENERIC_READ, 0, FILE_OPEN, file) == ERROR_SUCCESS) {
             char header[5] = {};
             DWORD got = 0;
             DWORD total = 0;
@@ -134,13 +131,14 @@ bool ReadInstalledVersion(const std::string& path, int32_t& version) {
 }
 
 // The version check of an interactive run. Returns the exit code to end with, or -1 to go on.
-int CheckInstalledVersion() {
-    const std::string path = StartupState.InstallFolder + Carried.DataFileName;
-    if (!FileExists(path))
+int CheckInstalledVersion(const TInstallDirectory& folder) {
+    const std::wstring name = WideFromAnsi(Carried.DataFileName);
+    if (!folder.HasFile(name))
         return -1;
     int32_t installed = 0;
-    if (!ReadInstalledVersion(path, installed)) {
-        ShowLocalErrorBox(LangLinesParams("filecantopen", {path}));
+    if (!ReadInstalledVersion(folder, name, installed)) {
+        ShowLocalErrorBox(
+            LangLinesParams("filecantopen", {StartupState.InstallFolder + Carried.DataFileName}));
         return kExitDataFileInUse;
     }
     if (Carried.CarriedVersion >= installed)
@@ -157,19 +155,19 @@ bool ConfirmInstall(const TRun& run) {
         LangLine("soundquest"));
 }
 
-TWriteResult WriteCarriedFile(const TRun& run, const std::function<bool()>& mayReplace) {
+TWriteResult WriteCarriedFile(const TRun& run, const TInstallDirectory& folder,
+                              const std::function<bool()>& mayReplace) {
     const std::string baseName = DataFileBaseName(Carried.DataFileName, run.DataFileExt);
     const std::string type = run.DataFileExt.empty() ? "" : run.DataFileExt.substr(1);
-    return WriteDataFileGated(baseName, type, StartupState.InstallFolder + baseName + "." + type,
-                              mayReplace);
+    return WriteDataFileGated(baseName, type, folder, baseName + "." + type, mayReplace);
 }
 
-void RecordInstalledSize() {
+void RecordInstalledSize(const TInstallDirectory& folder) {
     TKeyScope scope;
     TRegistry& registry = *StartupState.Registry;
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
     registry.OpenKey(StartupState.UninstallKeyPrefix + StartupState.AppName, true);
-    const int32_t size = GetFolderSize(StartupState.InstallFolder);
+    const int32_t size = GetFolderSize(folder);
     if (size != -1)
         registry.WriteInteger("EstimatedSize", size);
 }
@@ -205,9 +203,12 @@ TExitCode RunUpdate() {
     if (!DiscoverInstallLocation())
         return kExitApplicationNotFound;
     ApplyLastRunFolder();
-    if (!ApplicationPresent())
+    // The one opening of the install folder: every check, read, write and measurement of the
+    // run goes through it, never through the folder's name again.
+    const TInstallDirectory installFolder = TInstallDirectory::Open(StartupState.InstallFolder);
+    if (!ApplicationPresent(installFolder))
         return kExitApplicationNotFound;
-    if (!LoadLanguage())
+    if (!LoadLanguage(installFolder))
         return kExitLanguageFiles;
     if (!StartupState.IsAdmin) {
         ShowLocalErrorBox(LangLines("noright"));
@@ -237,13 +238,13 @@ TExitCode RunUpdate() {
     if (!run.SilentMode) {
         if (!integrityHolds())
             return kExitIntegrityCheckFailed;
-        if (const int end = CheckInstalledVersion(); end != -1)
+        if (const int end = CheckInstalledVersion(installFolder); end != -1)
             return static_cast<TExitCode>(end);
         if (!ConfirmInstall(run))
             return kExitDone;
     }
     // A failed write ends the run: no size is recorded and nothing claims the update is in.
-    switch (WriteCarriedFile(run, integrityHolds)) {
+    switch (WriteCarriedFile(run, installFolder, integrityHolds)) {
         case TWriteResult::Withheld:
             return kExitIntegrityCheckFailed;
         case TWriteResult::InUse:
@@ -255,7 +256,7 @@ TExitCode RunUpdate() {
         case TWriteResult::Written:
             break;
     }
-    RecordInstalledSize();
+    RecordInstalledSize(installFolder);
     Finish(run);
     return kExitDone;
 }

@@ -1,9 +1,10 @@
 // End-to-end checks that only Windows can answer (support/windows_only.h): the application that
 // the elevated package starts runs without its rights; DLLs planted where the package would
 // find them first, with no loader settings helping, never get into it; links planted in and
-// above the install folder steer none of its writes; a writer lock that a non-administrator
-// made first holds up no update. Under Wine they report themselves skipped; e2e_planted_dlls
-// covers the DLLs there with Wine's native overrides.
+// above the install folder steer none of its writes, and a junction inside it adds nothing to
+// its measured size; a writer lock that a non-administrator made first holds up no update. Under
+// Wine they report themselves skipped; e2e_planted_dlls covers the DLLs there with Wine's native
+// overrides.
 #include <windows.h>
 #include <sddl.h>
 #include <winioctl.h>
@@ -18,6 +19,8 @@
 #include <vector>
 
 #include "e2e/box_bot.h"
+#include "install/folder_size.h"
+#include "install/install_directory.h"
 #include "startup/code_page.h"
 #include "startup/well_known_sids.h"
 #include "startup/win_handles.h"
@@ -270,8 +273,8 @@ TEST_F(WindowsOnlyAnyWindowsTest, JunctionInTheFolderChainLeadsToTheFolderItReso
 
 // The folder is a mount point to "\\RPC Control", where object-manager links lead to the
 // application and its language files and, under the data file's name and under leftover names,
-// to files outside. That folder opens as no file-system directory: the write fails (the
-// writer's box, exit code 7) and no file anywhere is created, replaced or deleted.
+// to files outside. That folder opens as no file-system directory, so no application is there:
+// the built-in box, exit code 2, and no file anywhere is created, replaced or deleted.
 TEST_F(WindowsOnlyAnyWindowsTest, ObjectManagerLinksInTheFolderReachNothingOutsideIt) {
     if (test::RunsUnderWine())
         GTEST_SKIP() << kNoLinksUnderWine;
@@ -301,14 +304,32 @@ TEST_F(WindowsOnlyAnyWindowsTest, ObjectManagerLinksInTheFolderReachNothingOutsi
     const std::map<std::string, std::string> realBefore = FolderContents(real);
 
     const TBotRun run = RunAnsweringBoxes("\"" + Package() + "\" modest", {});
-    EXPECT_EQ(run.ExitCode, 7);
+    EXPECT_EQ(run.ExitCode, 2);
     ASSERT_EQ(run.Boxes.size(), 1u);
-    // "Can't install file PATH", in English or Russian by the user's language.
-    EXPECT_NE(run.Boxes[0].Text.find("vost.cok"), std::string::npos) << run.Boxes[0].Text;
+    // "There's no Telvo installed", in English or Russian by the user's language.
+    EXPECT_TRUE(run.Boxes[0].Text.find("There's no Telvo installed") != std::string::npos ||
+                run.Boxes[0].Text.find("Тельво") != std::string::npos)
+        << run.Boxes[0].Text;
     EXPECT_EQ(FolderContents(outside), outsideBefore);
     EXPECT_EQ(FolderContents(real), realBefore);
     const std::vector<std::string> top = {"mount", "outside", "real"};
     EXPECT_EQ(test::FolderNames(Folder), top);
+}
+
+// A junction inside the install folder, leading to a folder outside it, adds nothing to the
+// folder's measured size.
+TEST_F(WindowsOnlyAnyWindowsTest, JunctionInsideTheFolderIsNotMeasured) {
+    if (test::RunsUnderWine())
+        GTEST_SKIP() << kNoLinksUnderWine;
+    Folder = LongPath(test::FreshTempFolder("junction-size"));
+    const std::string installed = Folder + "installed\\";
+    ASSERT_TRUE(CreateDirectoryA(installed.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((Folder + "outside").c_str(), nullptr));
+    test::WriteFileBytes(installed + "own.bin", std::string(8192, 'o'));
+    test::WriteFileBytes(Folder + "outside\\big.bin", std::string(1 << 20, 'x'));
+    const TJunction junction(installed + "linked", "\\??\\" + Folder + "outside");
+    ASSERT_TRUE(junction.Made) << "no junction could be made, error " << GetLastError();
+    EXPECT_EQ(GetFolderSize(TInstallDirectory::Open(installed)), 8);
 }
 
 // The private-namespace calls, looked up: a program bound to them does not start on Windows XP.

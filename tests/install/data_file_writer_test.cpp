@@ -64,7 +64,7 @@ using DataFileWriterWin32PrefixTest = DataFileWriterTest;
 TEST_F(DataFileWriterTest, CreatesAMissingTargetFromTheResource) {
     EXPECT_NE(FindResourceExA(nullptr, "COK", "VOST", MAKELANGID(0x19, 0x01)), nullptr);
     EXPECT_EQ(Payload.substr(0, 5), "vost\x4E");
-    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+    EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
     EXPECT_TRUE(Boxes.Shown().empty());
     EXPECT_TRUE(test::FileEquals(Target, Payload));
     EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
@@ -77,7 +77,7 @@ TEST_F(DataFileWriterTest, CreatesAMissingTargetFromTheResource) {
 // An older file longer than the payload is replaced whole: none of its bytes remain.
 TEST_F(DataFileWriterTest, ReplacesALongerOlderTargetAndCutsIt) {
     test::WriteFileBytes(Target, test::OldFileBytes(Payload.size() * 2 + 17));
-    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+    EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
     EXPECT_TRUE(Boxes.Shown().empty());
     EXPECT_EQ(test::FileSize(Target), Payload.size());
     EXPECT_TRUE(test::FileEquals(Target, Payload));
@@ -115,7 +115,9 @@ TEST_F(DataFileWriterTest, EachFailureShowsTheMessageAndKeepsTheOldFile) {
         const std::vector<std::string> before = test::FolderNames(folder);
         test::TScriptedBoxes boxes;
 
-        EXPECT_FALSE(WriteDataFile(c.resourceName, "cok", target));
+        EXPECT_EQ(test::WriteDataFileAt(
+                      target, [] { return true; }, c.resourceName),
+                  TWriteResult::Failed);
 
         ASSERT_EQ(boxes.Shown().size(), 1u);
         EXPECT_EQ(boxes.Shown()[0].Text, "Can't install file " + target);
@@ -142,8 +144,7 @@ TEST_F(DataFileWriterTest, TargetHeldOpenByAnotherProcessIsLeftAlone) {
         test::THeldFile holder(Target, 30000);
         ASSERT_TRUE(holder.Holding());
 
-        EXPECT_EQ(WriteDataFileGated("vost", "cok", Target, [] { return true; }),
-                  TWriteResult::InUse);
+        EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::InUse);
     }  // the holder ends here, so the file can be read back
 
     ExpectOneFailureBox(Target);
@@ -158,7 +159,7 @@ TEST_F(DataFileWriterTest, TargetReleasedAfterASecondIsWrittenAfterRetries) {
     test::THeldFile holder(Target, 1000);
     ASSERT_TRUE(holder.Holding());
 
-    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+    EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
 
     EXPECT_EQ(holder.Wait(), 0);  // it held the file to its end
     EXPECT_TRUE(Boxes.Shown().empty());
@@ -171,11 +172,12 @@ TEST_F(DataFileWriterTest, TargetReleasedAfterASecondIsWrittenAfterRetries) {
 TEST_F(DataFileWriterWin32PrefixTest, ReplacesTheTargetAndTheSizeFollows) {
     test::WriteFileBytes(Target, test::OldFileBytes(3 << 20));
 
-    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+    EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
 
     EXPECT_TRUE(Boxes.Shown().empty());
     EXPECT_TRUE(test::FileEquals(Target, Payload));
-    EXPECT_EQ(GetFolderSize(Folder), static_cast<int32_t>(Payload.size() / 1024));
+    EXPECT_EQ(GetFolderSize(TInstallDirectory::Open(Folder)),
+              static_cast<int32_t>(Payload.size() / 1024));
 }
 
 // Under a Russian locale the start-up state picks the Russian text, byte for byte in code page
@@ -188,7 +190,7 @@ TEST_F(DataFileWriterRussianLocaleTest, FailureIsReportedInRussian) {
     test::WriteFileBytes(Target, old);
     SetFileAttributesA(Target.c_str(), FILE_ATTRIBUTE_READONLY);
 
-    EXPECT_FALSE(WriteDataFile("vost", "cok", Target));
+    EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Failed);
 
     ASSERT_EQ(Boxes.Shown().size(), 1u);
     const TBoxRequest& box = Boxes.Shown()[0];
@@ -214,22 +216,21 @@ TEST_F(DataFileWriterTest, GateDecidesBeforeTheNewFileReplacesTheOld) {
     const std::string old = test::OldFileBytes(1000);
     test::WriteFileBytes(Target, old);
     int asked = 0;
-    EXPECT_EQ(WriteDataFileGated("vost", "cok", Target,
-                                 [&] {
-                                     ++asked;
-                                     // The new file is complete beside the untouched old one.
-                                     EXPECT_EQ(test::FolderNames(Folder).size(), 2u);
-                                     EXPECT_TRUE(test::FileEquals(Target, old));
-                                     return false;
-                                 }),
+    EXPECT_EQ(test::WriteDataFileAt(Target,
+                                    [&] {
+                                        ++asked;
+                                        // The new file is complete beside the untouched old one.
+                                        EXPECT_EQ(test::FolderNames(Folder).size(), 2u);
+                                        EXPECT_TRUE(test::FileEquals(Target, old));
+                                        return false;
+                                    }),
               TWriteResult::Withheld);
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(Boxes.Shown().empty());
     EXPECT_TRUE(test::FileEquals(Target, old));
     EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
 
-    EXPECT_EQ(WriteDataFileGated("vost", "cok", Target, [] { return true; }),
-              TWriteResult::Written);
+    EXPECT_EQ(test::WriteDataFileAt(Target, [] { return true; }), TWriteResult::Written);
     EXPECT_TRUE(test::FileEquals(Target, Payload));
 }
 
@@ -244,7 +245,7 @@ TEST_F(DataFileWriterTest, LeftoversOfInterruptedRunsGoAndNothingElse) {
     for (const std::string& other : others) test::WriteFileBytes(Folder + other, "keep");
     ASSERT_TRUE(CreateDirectoryA((Folder + "vost.cok.00000001.tmp").c_str(), nullptr));
 
-    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+    EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
     EXPECT_TRUE(Boxes.Shown().empty());
     EXPECT_TRUE(test::FileEquals(Target, Payload));
     std::vector<std::string> expected = others;
@@ -278,7 +279,7 @@ TEST_F(DataFileWriterTest, AWriteWaitsForTheRunThatIsWriting) {
                         "namespace that only an elevated administrator can make): run elevated";
     }
     std::atomic<bool> done = false;
-    std::thread thisRun([&] { done = WriteDataFile("vost", "cok", Target); });
+    std::thread thisRun([&] { done = test::WriteDataFileAt(Target) == TWriteResult::Written; });
     Sleep(500);
     EXPECT_FALSE(done) << "the write did not wait for the run that holds the lock";
     const std::vector<std::string> whileHeld = {"vost.cok.0000beef.tmp"};
@@ -296,14 +297,15 @@ TEST_F(DataFileWriterTest, AWriteWaitsForTheRunThatIsWriting) {
 TEST_F(DataFileWriterTest, TemporaryNamesAreUnpredictable) {
     std::vector<std::string> names;
     for (int i = 0; i < 2; ++i)
-        EXPECT_EQ(WriteDataFileGated("vost", "cok", Target,
-                                     [&] {
-                                         for (const std::string& name : test::FolderNames(Folder))
-                                             if (name != "vost.cok")
-                                                 names.push_back(name);
-                                         return true;
-                                     }),
-                  TWriteResult::Written);
+        EXPECT_EQ(
+            test::WriteDataFileAt(Target,
+                                  [&] {
+                                      for (const std::string& name : test::FolderNames(Folder))
+                                          if (name != "vost.cok")
+                                              names.push_back(name);
+                                      return true;
+                                  }),
+            TWriteResult::Written);
     ASSERT_EQ(names.size(), 2u);
     EXPECT_NE(names[0], names[1]);
     char pid[16];
@@ -318,9 +320,9 @@ TEST_F(DataFileWriterTest, TemporaryNamesAreUnpredictable) {
 TEST_F(DataFileWriterTest, TemporaryFileGoesWhenTheVerdictThrows) {
     const std::string old = test::OldFileBytes(1000);
     test::WriteFileBytes(Target, old);
-    EXPECT_THROW(WriteDataFileGated("vost", "cok", Target,
-                                    []() -> bool { throw std::runtime_error("verdict"); }),
-                 std::runtime_error);
+    EXPECT_THROW(
+        test::WriteDataFileAt(Target, []() -> bool { throw std::runtime_error("verdict"); }),
+        std::runtime_error);
     EXPECT_TRUE(test::FileEquals(Target, old));
     EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
 }
@@ -329,11 +331,10 @@ TEST_F(DataFileWriterTest, TemporaryFileGoesWhenTheVerdictThrows) {
 TEST_F(DataFileWriterTest, GateIsAskedOnceBeforeAFailureMessage) {
     const std::string missing = Folder + "no such folder\\vost.cok";
     int asked = 0;
-    EXPECT_EQ(WriteDataFileGated("vost", "cok", missing, [&] { return ++asked, false; }),
+    EXPECT_EQ(test::WriteDataFileAt(missing, [&] { return ++asked, false; }),
               TWriteResult::Withheld);
     EXPECT_TRUE(Boxes.Shown().empty());
-    EXPECT_EQ(WriteDataFileGated("vost", "cok", missing, [&] { return ++asked, true; }),
-              TWriteResult::Failed);
+    EXPECT_EQ(test::WriteDataFileAt(missing, [&] { return ++asked, true; }), TWriteResult::Failed);
     EXPECT_EQ(asked, 2);
     ExpectOneFailureBox(missing);
 }

@@ -66,18 +66,21 @@ TEST(FolderSizeTest, CountsEveryFileAtAnyDepthInWholeKilobytes) {
     for (const Case& c : cases) {
         const std::string folder = test::FreshTempFolder(std::string("size-") + c.name);
         for (const TTreeFile& file : c.files) LayOutFile(folder, file);
-        EXPECT_EQ(GetFolderSize(folder), c.expected) << c.name;
-        EXPECT_EQ(GetFolderSize(folder.substr(0, folder.size() - 1)), c.expected) << c.name;
+        EXPECT_EQ(GetFolderSize(TInstallDirectory::Open(folder)), c.expected) << c.name;
+        EXPECT_EQ(GetFolderSize(TInstallDirectory::Open(folder.substr(0, folder.size() - 1))),
+                  c.expected)
+            << c.name;
     }
 }
 
-// Names that are no folder give -1, never 0.
+// Names that open no folder give -1, never 0.
 TEST(FolderSizeTest, NoFolderGivesMinusOne) {
     const std::string folder = test::FreshTempFolder("size-none");
     test::WriteFileBytes(folder + "file.bin", std::string(4096, 'z'));
-    for (const std::string& name :
-         {std::string(), folder + "file.bin", folder + "missing", folder + "missing\\"})
-        EXPECT_EQ(GetFolderSize(name), -1) << name;
+    EXPECT_EQ(GetFolderSize(TInstallDirectory()), -1);
+    for (const std::string& name : {folder + "file.bin", folder + "missing", folder + "missing\\",
+                                    "\\\\.\\" + folder, "\\??\\" + folder})
+        EXPECT_EQ(GetFolderSize(TInstallDirectory::Open(name)), -1) << name;
 }
 
 // A sparse file of 4 GiB + 2048 bytes adds only its low 32 bits: 2048 bytes, 2 units.
@@ -95,7 +98,7 @@ TEST(FolderSizeTest, FilesOf4GiBAndMoreCountModulo4GiB) {
         ASSERT_TRUE(SetEndOfFile(file.get()));
     }
     ASSERT_EQ(test::FileSize(folder + "big.bin"), 0x100000000ull + 2048);
-    EXPECT_EQ(GetFolderSize(folder), 2);
+    EXPECT_EQ(GetFolderSize(TInstallDirectory::Open(folder)), 2);
     DeleteFileA((folder + "big.bin").c_str());
 }
 

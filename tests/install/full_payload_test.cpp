@@ -55,7 +55,7 @@ TEST_F(FullPayloadTest, WritesTheWholeCarriedFileByteForByte) {
     EXPECT_NE(FindResourceExA(nullptr, "COK", "VOST", MAKELANGID(0x19, 0x01)), nullptr);
     const std::string folder = test::FreshTempFolder("full-new");
 
-    EXPECT_TRUE(WriteDataFile("vost", "cok", folder + "vost.cok"));
+    EXPECT_EQ(test::WriteDataFileAt(folder + "vost.cok"), TWriteResult::Written);
 
     EXPECT_TRUE(Boxes.Shown().empty());
     EXPECT_EQ(test::FileSize(folder + "vost.cok"), kCarriedSize);
@@ -68,7 +68,7 @@ TEST_F(FullPayloadTest, ReplacesALongerOlderTargetAndCutsIt) {
     const std::string folder = test::FreshTempFolder("full-longer");
     test::WriteFileBytes(folder + "vost.cok", test::OldFileBytes(kCarriedSize + 1234567));
 
-    EXPECT_TRUE(WriteDataFile("vost", "cok", folder + "vost.cok"));
+    EXPECT_EQ(test::WriteDataFileAt(folder + "vost.cok"), TWriteResult::Written);
 
     EXPECT_TRUE(Boxes.Shown().empty());
     EXPECT_EQ(test::FileSize(folder + "vost.cok"), kCarriedSize);
@@ -90,7 +90,7 @@ TEST_F(FullPayloadTest, DiskFullMidWriteLeavesTheOldFileWhole) {
     ASSERT_GT(roomBefore, 16u << 20);
     ASSERT_LT(roomBefore, kCarriedSize);
 
-    EXPECT_FALSE(WriteDataFile("vost", "cok", target));
+    EXPECT_EQ(test::WriteDataFileAt(target), TWriteResult::Failed);
 
     ASSERT_EQ(Boxes.Shown().size(), 1u);
     EXPECT_EQ(Boxes.Shown()[0].Text, "Can't install file " + target);
@@ -111,7 +111,7 @@ TEST_F(FullPayloadTest, FolderThatCannotBeWrittenKeepsTheOldFile) {
     const std::string old = test::ReadWholeFile(target);
     ASSERT_FALSE(old.empty());
 
-    EXPECT_FALSE(WriteDataFile("vost", "cok", target));
+    EXPECT_EQ(test::WriteDataFileAt(target), TWriteResult::Failed);
 
     ASSERT_EQ(Boxes.Shown().size(), 1u);
     EXPECT_EQ(Boxes.Shown()[0].Text, "Can't install file " + target);

@@ -24,6 +24,12 @@ std::string LangFile(const std::string& progname, const std::string& langcode,
            "\r\n\r\n[langver]\r\n" + langver + "\r\n\r\n" + more;
 }
 
+// Loads from StartupState.InstallFolder, opened once as the update flow opens it; the unit keeps
+// its own opening of the "language" folder.
+bool LoadInstalled() {
+    return LoadLanguage(TInstallDirectory::Open(StartupState.InstallFolder));
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes) {
     TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -90,7 +96,7 @@ class LangSelectionTest : public LangUnitTest {
         if (langFileValue)
             test::SeedString(HKEY_CURRENT_USER, kUserKey, "LangFile", langFileValue);
         test::TScriptedBoxes boxes;
-        ASSERT_TRUE(LoadLanguage());
+        ASSERT_TRUE(LoadInstalled());
         EXPECT_TRUE(boxes.Shown().empty());
         EXPECT_FALSE(StartupState.Registry->HasOpenKey());
     }
@@ -134,7 +140,7 @@ TEST_F(LangSelectionTest, LangFileOfAnotherTypeCountsAsAbsent) {
     test::SeedDword(HKEY_CURRENT_USER, kUserKey, "LangFile", 1);
     UseLocale(0x407);
     test::TScriptedBoxes boxes;
-    ASSERT_TRUE(LoadLanguage());
+    ASSERT_TRUE(LoadInstalled());
     EXPECT_EQ(Current(), "deutsch.lng");
     EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_FALSE(StartupState.Registry->HasOpenKey());
@@ -161,7 +167,7 @@ TEST_F(LangUnitTest, MissingRequiredFileShowsTheBoxNamingIt) {
         for (const char* name : c.Files) Put(name, LangFile("Telvo", "1033"));
         UseLocale(c.Locale);
         test::TScriptedBoxes boxes;
-        EXPECT_FALSE(LoadLanguage());
+        EXPECT_FALSE(LoadInstalled());
         ASSERT_EQ(boxes.Shown().size(), 1u);
         const TBoxRequest& box = boxes.Shown()[0];
         EXPECT_EQ(box.Style, 0x200010u);
@@ -192,7 +198,7 @@ TEST_F(LangUnitTest, FaultyFileShowsTheBoxWithItsOwnProgramName) {
         DoneLangUnit();
         Put("bad.lng", c.Text);
         test::TScriptedBoxes boxes;
-        EXPECT_FALSE(LoadLanguage());
+        EXPECT_FALSE(LoadInstalled());
         ASSERT_EQ(boxes.Shown().size(), 1u);
         EXPECT_EQ(boxes.Shown()[0].Text, FaultyLangFileText("bad.lng").Russian);
         EXPECT_EQ(boxes.Shown()[0].Caption, c.Caption);
@@ -206,7 +212,7 @@ TEST_F(LangUnitTest, LenientValuesPass) {
     Put("other.lng", LangFile("Other", "   1049\r\n$0419", "", ""));
     UseLocale(0x409);
     test::TScriptedBoxes boxes;
-    EXPECT_TRUE(LoadLanguage());
+    EXPECT_TRUE(LoadInstalled());
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
@@ -217,7 +223,7 @@ TEST_F(LangUnitTest, LockedFileIsReportedAndFaulty) {
     const TFileHandle lock = LockFile(LangFolder() + "locked.lng");
     ASSERT_TRUE(lock);
     test::TScriptedBoxes boxes;
-    EXPECT_FALSE(LoadLanguage());
+    EXPECT_FALSE(LoadInstalled());
     std::vector<std::string> texts;
     for (const TBoxRequest& box : boxes.Shown()) texts.push_back(box.Text);
     EXPECT_EQ(texts, (std::vector<std::string>{
@@ -241,7 +247,7 @@ class MessageTextsTest : public LangUnitTest {
                                     "[Blanks]\r\n   \r\n\r\n"
                                     "[ask]\r\n%1 installiert %2.\r\nWeiter?\r\n\r\n"));
         test::SeedString(HKEY_CURRENT_USER, kUserKey, "LangFile", "deutsch.lng");
-        ASSERT_TRUE(LoadLanguage());
+        ASSERT_TRUE(LoadInstalled());
         ASSERT_EQ(Current(), "deutsch.lng");
     }
     test::TScriptedBoxes Boxes;
@@ -343,14 +349,14 @@ void ExpectEveryKey() {
 TEST_F(LangUnitTest, FixtureFilesHoldEveryKey) {
     StartupState.InstallFolder = test::SourceTreePath("tests/fixtures/telvo/");
     test::TScriptedBoxes boxes;
-    ASSERT_TRUE(LoadLanguage());
+    ASSERT_TRUE(LoadInstalled());
     EXPECT_EQ(Current(), "english.lng");
     EXPECT_EQ(StartupState.LocalCaption, "Telvo");
     EXPECT_EQ(LangUnit.LangCode, 1033);
     ExpectEveryKey();
     DoneLangUnit();
     UseLocale(0x419);
-    ASSERT_TRUE(LoadLanguage());
+    ASSERT_TRUE(LoadInstalled());
     EXPECT_EQ(Current(), "russian.lng");
     ExpectEveryKey();
     EXPECT_TRUE(boxes.Shown().empty());
@@ -363,7 +369,7 @@ TEST(LangUnitRussianLocaleTest, PicksRussianAndShowsItsTexts) {
     StartupState.InstallFolder = test::SourceTreePath("tests/fixtures/telvo/");
     test::DeleteTree(HKEY_CURRENT_USER, kUserKey);
     test::TScriptedBoxes boxes;
-    ASSERT_TRUE(LoadLanguage());
+    ASSERT_TRUE(LoadInstalled());
     EXPECT_EQ(LangUnit.LangFiles[LangUnit.CurrentLanguage], "russian.lng");
     EXPECT_EQ(LangUnit.LangCode, 1049);
     ShowLocalErrorBox(LangLine("asktorun"));

@@ -20,6 +20,14 @@ std::string_view OwnResource(const char* name, const char* type) {
     return std::string_view(static_cast<const char*>(bytes), SizeofResource(module, entry));
 }
 
+TWriteResult WriteDataFileAt(const std::string& targetPath, const std::function<bool()>& mayReplace,
+                             const char* resourceName) {
+    const size_t cut = targetPath.find_last_of('\\') + 1;
+    return WriteDataFileGated(resourceName, "cok",
+                              TInstallDirectory::Open(targetPath.substr(0, cut)),
+                              targetPath.substr(cut), mayReplace);
+}
+
 void WriteFileBytes(const std::string& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -5,16 +5,25 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "install/data_file_writer.h"
 #include "startup/win_handles.h"
 
 namespace telvo::test {
 
 // The bytes of a resource of the test program itself; empty when it has none.
 std::string_view OwnResource(const char* name, const char* type);
+
+// The writer as the update flow calls it, for a target given as one path: the folder part
+// opened once, as the flow opens the install folder, and the carried resource `resourceName`
+// of type "cok" written there under the name that ends the path.
+TWriteResult WriteDataFileAt(
+    const std::string& targetPath, const std::function<bool()>& mayReplace = [] { return true; },
+    const char* resourceName = "vost");
 
 void WriteFileBytes(const std::string& path, std::string_view bytes);
 
