@@ -373,15 +373,15 @@ std::string TemporaryFileIn(const std::string& folder) {
 // While the run holds its temporary file, nobody else may open it to read, write or delete it.
 TEST_F(DataFileWriterTest, NobodyElseOpensTheTemporaryFile) {
     DWORD error = ERROR_SUCCESS;
-    EXPECT_EQ(WriteDataFileGated("vost", "cok", Target,
-                                 [&] {
-                                     const TFileHandle other(CreateFileA(
-                                         TemporaryFileIn(Folder).c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, 0, nullptr));
-                                     error = other ? ERROR_SUCCESS : GetLastError();
-                                     return true;
-                                 }),
+    EXPECT_EQ(test::WriteDataFileAt(Target,
+                                    [&] {
+                                        const TFileHandle other(CreateFileA(
+                                            TemporaryFileIn(Folder).c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, 0, nullptr));
+                                        error = other ? ERROR_SUCCESS : GetLastError();
+                                        return true;
+                                    }),
               TWriteResult::Written);
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
 }
@@ -400,7 +400,7 @@ TEST_F(DataFileWriterTest, ATakenTemporaryNameIsNeverOpened) {
         return true;
     });
 
-    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+    EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
 
     EXPECT_EQ(drawn, 2);
     EXPECT_TRUE(test::FileEquals(outside, "not the writer's"));
@@ -438,7 +438,7 @@ TEST_F(DataFileWriterTest, ARenameReportedAsFailedThatHappenedCountsAsDone) {
             return ERROR_UNEXP_NET_ERR;
         });
 
-    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+    EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
 
     EXPECT_TRUE(Boxes.Shown().empty());
     EXPECT_TRUE(test::FileEquals(Target, Payload));
@@ -464,7 +464,7 @@ TEST_F(DataFileWriterTest, ALockTheRunMayNotOpenHoldsUpNoWrite) {
     ASSERT_FALSE(TMutexHandle(CreateMutexA(nullptr, FALSE, "Global\\TelvoUpdate.DataFileWriter")));
     ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 
-    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+    EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
 
     EXPECT_TRUE(Boxes.Shown().empty());
     EXPECT_TRUE(test::FileEquals(Target, Payload));
@@ -482,7 +482,7 @@ TEST_F(DataFileWriterTest, MarkedLeftoversGoToo) {
         ASSERT_TRUE(SetFileAttributesA((Folder + name).c_str(), mark));
     }
 
-    EXPECT_TRUE(WriteDataFile("vost", "cok", Target));
+    EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
 
     EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
     for (const auto& [name, mark] : leftovers)
@@ -494,8 +494,8 @@ TEST_F(DataFileWriterTest, MarkedLeftoversGoToo) {
 // carries none of these marks, or the next run would refuse to replace it.
 TEST_F(DataFileWriterTest, TheInstalledFileCarriesNoMarkOfItsTemporaryFile) {
     EXPECT_EQ(
-        WriteDataFileGated(
-            "vost", "cok", Target,
+        test::WriteDataFileAt(
+            Target,
             [&] { return SetFileAttributesA(TemporaryFileIn(Folder).c_str(), kMarks) != FALSE; }),
         TWriteResult::Written);
 
@@ -517,7 +517,7 @@ TEST_F(DataFileWriterTest, ATargetHeldWithDeleteSharingIsLeftAlone) {
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
         ASSERT_TRUE(holder.Holding());
 
-        EXPECT_FALSE(WriteDataFile("vost", "cok", Target));
+        EXPECT_NE(test::WriteDataFileAt(Target), TWriteResult::Written);
     }
 
     ExpectOneFailureBox(Target);
