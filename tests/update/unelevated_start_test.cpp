@@ -68,9 +68,27 @@ std::string OwnUser() {
     return OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, own.put()) ? UserOf(own.get()) : "";
 }
 
-// Runs fallback_start_probe.exe with `token` (CreateProcessWithTokenW, which an administrator
-// may call: it needs SeImpersonatePrivilege, not the privilege to assign any primary token) on
-// the stand-in installation in `folder`, and ends the stand-in it started.
+// The plain half of this process's split token, as a primary token; empty where there is none.
+// Only Wine hands it out so that a process can be started with it: Windows gives an
+// administrator the linked token at identification level.
+TTokenHandle LinkedPlainToken() {
+    TTokenHandle own;
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD size = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, own.put()) ||
+        !GetTokenInformation(own.get(), TokenLinkedToken, &linked, sizeof linked, &size))
+        return {};
+    const TTokenHandle plain(linked.LinkedToken);
+    TTokenHandle primary;
+    DuplicateTokenEx(plain.get(), MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary,
+                     primary.put());
+    return primary;
+}
+
+// Runs fallback_start_probe.exe with `token` on the stand-in installation in `folder`, and ends
+// the stand-in it started. On Windows through CreateProcessWithTokenW, which an administrator may
+// call (it needs SeImpersonatePrivilege, not the privilege to assign any primary token); under
+// Wine, which ignores that call's token, through CreateProcessAsUserA.
 struct TFallbackRun {
     std::string NotStarted;  // why the probe could not be started, empty when it was
     int ExitCode = -1;       // the probe's; -1 when it did not end
@@ -84,8 +102,11 @@ TFallbackRun RunTheFallbackWith(HANDLE token, const std::string& folder) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessWithTokenW(token, 0, probe.c_str(), commandLine.data(), 0, nullptr,
-                                 Wide(folder).c_str(), &startup, &started)) {
+    const bool wine = test::RunsUnderWine();
+    if (!(wine ? CreateProcessAsUserW(token, probe.c_str(), commandLine.data(), nullptr, nullptr,
+                                      FALSE, 0, nullptr, Wide(folder).c_str(), &startup, &started)
+               : CreateProcessWithTokenW(token, 0, probe.c_str(), commandLine.data(), 0, nullptr,
+                                         Wide(folder).c_str(), &startup, &started))) {
         run.NotStarted = "CreateProcessWithTokenW failed with error " +
                          std::to_string(GetLastError()) +
                          " (it needs the Secondary Logon service), so no process with the "
@@ -112,16 +133,50 @@ TFallbackRun RunTheFallbackWith(HANDLE token, const std::string& folder) {
     return run;
 }
 
+// A stand-in installation in the user's temporary folder, so that a stand-in started with the
+// desktop user's token can write its start record there.
+std::string LayOutInTheUsersFolder(const std::string& name) {
+    test::EndEveryStandIn();
+    test::TInstallationLayout layout;
+    layout.Folder = test::FreshTempFolder(name);
+    layout.Entry = test::TUninstallEntry::None;
+    layout.WithLanguageFiles = false;
+    return test::LayOutInstallation(layout, test::TestBinFolder() + "telvo.exe", "").empty()
+               ? layout.Folder
+               : "";
+}
+
+// The package's rule and its gathering, the session's user looked up as a SID included, let the
+// plain half of the user's own split token start the application, without administrative
+// groups. Under Wine, where a process can be started with that half; its integrity level Wine
+// does not lower (the check below does so on Windows).
+TEST(UnelevatedStartTest, FallbackWithThePlainHalfOfTheSplitTokenStarts) {
+    if (!test::RunsUnderWine())
+        GTEST_SKIP() << "Windows gives an administrator the plain half of the split token only "
+                        "at identification level, so no process can be started with it; "
+                        "UnelevatedStartAnyWindowsTest starts the check with Explorer's token";
+    const TTokenHandle plain = LinkedPlainToken();
+    ASSERT_TRUE(plain) << "no linked token under Wine";
+    const std::string folder = LayOutInTheUsersFolder("linked-token-fallback");
+    ASSERT_NE(folder, "");
+    const TFallbackRun run = RunTheFallbackWith(plain.get(), folder);
+    test::RemoveInstallation(folder);
+    ASSERT_EQ(run.NotStarted, "");
+    EXPECT_EQ(run.ExitCode, 0) << "the package's rule refused the plain half of the split token";
+    ASSERT_FALSE(run.Records.empty()) << "the fallback started nothing, or it recorded nothing";
+    EXPECT_EQ(test::LastStartField(run.Records, "elevated"), "0") << run.Records;
+    EXPECT_EQ(test::LastStartField(run.Records, "admin_groups_enabled"), "0") << run.Records;
+}
+
 // With the desktop user's plain token (Explorer's) the package's own start goes ahead: the
 // application runs unelevated, at medium integrity, with no administrative group enabled
 // (Administrators, the operators' groups, the domain's admins: all those UAC's filtered token
 // holds for deny only), whether UAC splits the user's token or not.
 TEST(UnelevatedStartAnyWindowsTest, FallbackWithTheDesktopUsersPlainTokenStartsAtMediumIntegrity) {
     if (test::RunsUnderWine())
-        GTEST_SKIP() << "under Wine no process holds the desktop user's plain token (every one "
-                        "holds the elevated half of a split token, and CreateProcessWithTokenW "
-                        "ignores the token it is given), so the fallback's start cannot be "
-                        "watched; this check needs Windows";
+        GTEST_SKIP() << "under Wine CreateProcessWithTokenW ignores Explorer's token and a "
+                        "lowered token keeps high integrity, so the fallback's start at medium "
+                        "integrity cannot be seen; this check needs Windows";
     std::string why;
     const TTokenHandle desktop = DesktopShellToken(why);
     if (!desktop)
@@ -130,14 +185,10 @@ TEST(UnelevatedStartAnyWindowsTest, FallbackWithTheDesktopUsersPlainTokenStartsA
         GTEST_SKIP() << "the desktop user is another account than the one the tests run as (an "
                         "administrator's credentials given on a standard user's desktop): the "
                         "stand-in could not record its start in the tests' folder";
-    test::EndEveryStandIn();
-    test::TInstallationLayout layout;
-    layout.Folder = test::FreshTempFolder("plain-token-fallback");
-    layout.Entry = test::TUninstallEntry::None;
-    layout.WithLanguageFiles = false;
-    ASSERT_EQ(test::LayOutInstallation(layout, test::TestBinFolder() + "telvo.exe", ""), "");
-    const TFallbackRun run = RunTheFallbackWith(desktop.get(), layout.Folder);
-    test::RemoveInstallation(layout.Folder);
+    const std::string folder = LayOutInTheUsersFolder("plain-token-fallback");
+    ASSERT_NE(folder, "");
+    const TFallbackRun run = RunTheFallbackWith(desktop.get(), folder);
+    test::RemoveInstallation(folder);
     if (!run.NotStarted.empty())
         GTEST_SKIP() << run.NotStarted;
     EXPECT_EQ(run.ExitCode, 0) << "the package's rule refused the desktop user's plain token";
