@@ -9,13 +9,15 @@
 
 // MinGW's header declares these without dllimport, so calls would go through a thunk that the
 // import library brings along, beside the package's own slot for the import (system_entries.cpp).
-// Declared imported, they are called through the slot like every other system function.
+// Declared imported, they are called through the slot like every other system function: the
+// redeclaration is deliberate.
+// NOLINTBEGIN(clang-diagnostic-dll-attribute-on-redeclaration,readability-redundant-declaration)
 extern "C" {
 __declspec(dllimport) WINBOOL WINAPI
-    WTSQuerySessionInformationA(HANDLE server, DWORD session, WTS_INFO_CLASS what, LPSTR* buffer,
-                                DWORD* bytes);
-__declspec(dllimport) VOID WINAPI WTSFreeMemory(PVOID memory);
+    WTSQuerySessionInformationA(HANDLE, DWORD, WTS_INFO_CLASS, LPSTR*, DWORD*);
+__declspec(dllimport) VOID WINAPI WTSFreeMemory(PVOID);
 }
+// NOLINTEND(clang-diagnostic-dll-attribute-on-redeclaration,readability-redundant-declaration)
 
 namespace telvo {
 
@@ -104,7 +106,7 @@ struct TSidTraits {
 struct TWtsMemoryTraits {
     using Type = LPSTR;
     static Type Invalid() { return nullptr; }
-    static bool IsValid(Type h) { return h != nullptr; }
+    static bool IsValid(const char* h) { return h != nullptr; }
     static void Close(Type h) { ::WTSFreeMemory(h); }
 };
 

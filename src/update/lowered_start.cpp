@@ -46,13 +46,15 @@ std::optional<std::vector<TTokenGroup>> TokenGroupsOf(HANDLE token) {
 }
 
 TElevationType ElevationOf(HANDLE token) {
-    // Windows XP has no split tokens, and nothing to ask.
-    if (WindowsMajorVersion() < kWindowsVistaMajorVersion)
-        return TElevationType::Default;
     TOKEN_ELEVATION_TYPE type{};
     DWORD size = 0;
-    if (!GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size))
-        return TElevationType::Unknown;
+    if (!GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size)) {
+        // Windows XP has no split tokens, and no such query; anywhere else an unanswered query
+        // could hide the elevated half of one.
+        const uint32_t major = WindowsMajorVersion();
+        return major > 0 && major < kWindowsVistaMajorVersion ? TElevationType::Default
+                                                              : TElevationType::Unknown;
+    }
     switch (type) {
         case TokenElevationTypeDefault:
             return TElevationType::Default;
@@ -64,6 +66,7 @@ TElevationType ElevationOf(HANDLE token) {
     return TElevationType::Unknown;
 }
 
+// A text the terminal services tell of a session; empty where they tell nothing.
 std::string SessionText(DWORD session, WTS_INFO_CLASS what) {
     TWtsText text;
     DWORD bytes = 0;

@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "startup/application_error_text.h"
+#include "startup/command_line.h"
 #include "startup/win_handles.h"
 #include "support/installation.h"
 #include "support/processes.h"
@@ -166,6 +168,12 @@ TEST(UnelevatedStartTest, FallbackWithThePlainHalfOfTheSplitTokenStarts) {
     ASSERT_FALSE(run.Records.empty()) << "the fallback started nothing, or it recorded nothing";
     EXPECT_EQ(test::LastStartField(run.Records, "elevated"), "0") << run.Records;
     EXPECT_EQ(test::LastStartField(run.Records, "admin_groups_enabled"), "0") << run.Records;
+    // Started as the shell would: in the install folder, with no arguments.
+    EXPECT_STRCASEEQ(test::LastStartField(run.Records, "cwd").c_str(),
+                     folder.substr(0, folder.size() - 1).c_str());
+    const std::string commandLine = test::LastStartField(run.Records, "cmdline");
+    EXPECT_STRCASEEQ(FileNamePart(CommandLineArgument(commandLine, 0)).c_str(), "telvo.exe");
+    EXPECT_EQ(CommandLineArgument(commandLine, 1), "") << commandLine;
 }
 
 // With the desktop user's plain token (Explorer's) the package's own start goes ahead: the
