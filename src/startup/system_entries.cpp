@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
+#include <wtsapi32.h>
 
 #include "startup/safe_loading.h"
 
@@ -34,6 +35,7 @@ constexpr char kUser32[] = "user32.dll";
 constexpr char kAdvapi32[] = "advapi32.dll";
 constexpr char kOle32[] = "ole32.dll";
 constexpr char kOleAut32[] = "oleaut32.dll";
+constexpr char kWtsApi32[] = "wtsapi32.dll";
 
 }  // namespace
 }  // namespace telvo
@@ -62,6 +64,7 @@ TELVO_SYSTEM_ENTRY(kAdvapi32, FreeSid, 4)
 TELVO_SYSTEM_ENTRY(kAdvapi32, GetLengthSid, 4)
 TELVO_SYSTEM_ENTRY(kAdvapi32, GetTokenInformation, 20)
 TELVO_SYSTEM_ENTRY(kAdvapi32, InitializeAcl, 12)
+TELVO_SYSTEM_ENTRY(kAdvapi32, LookupAccountNameA, 28)
 TELVO_SYSTEM_ENTRY(kAdvapi32, OpenProcessToken, 12)
 TELVO_SYSTEM_ENTRY(kAdvapi32, RegCloseKey, 4)
 TELVO_SYSTEM_ENTRY(kAdvapi32, RegCreateKeyExA, 36)
@@ -74,3 +77,5 @@ TELVO_SYSTEM_ENTRY(kOle32, CoUninitialize, 0)
 TELVO_SYSTEM_ENTRY(kOle32, CoCreateInstance, 20)
 TELVO_SYSTEM_ENTRY(kOleAut32, SysAllocString, 4)
 TELVO_SYSTEM_ENTRY(kOleAut32, SysFreeString, 4)
+TELVO_SYSTEM_ENTRY(kWtsApi32, WTSFreeMemory, 4)
+TELVO_SYSTEM_ENTRY(kWtsApi32, WTSQuerySessionInformationA, 20)

@@ -3,8 +3,21 @@
 #pragma once
 
 #include <windows.h>
+#include <wtsapi32.h>
 
 #include <utility>
+
+// MinGW's header declares these without dllimport, so calls would go through a thunk that the
+// import library brings along, beside the package's own slot for the import (system_entries.cpp).
+// Declared imported, they are called through the slot like every other system function: the
+// redeclaration is deliberate.
+// NOLINTBEGIN(clang-diagnostic-dll-attribute-on-redeclaration,readability-redundant-declaration)
+extern "C" {
+__declspec(dllimport) WINBOOL WINAPI
+    WTSQuerySessionInformationA(HANDLE, DWORD, WTS_INFO_CLASS, LPSTR*, DWORD*);
+__declspec(dllimport) VOID WINAPI WTSFreeMemory(PVOID);
+}
+// NOLINTEND(clang-diagnostic-dll-attribute-on-redeclaration,readability-redundant-declaration)
 
 namespace telvo {
 
@@ -89,6 +102,14 @@ struct TSidTraits {
     static void Close(Type h) { ::FreeSid(h); }
 };
 
+// Memory that a WTSQuery... call handed out, such as a session's user name.
+struct TWtsMemoryTraits {
+    using Type = LPSTR;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(const char* h) { return h != nullptr; }
+    static void Close(Type h) { ::WTSFreeMemory(h); }
+};
+
 // A COM interface pointer: released once, never AddRef'd on the way in (it takes over the
 // reference that the creating call handed out).
 template <typename Interface>
@@ -126,5 +147,6 @@ using TFindHandle = TUniqueHandle<TFindHandleTraits>;
 using TRegKey = TUniqueHandle<TRegKeyTraits>;
 using TLoadedResource = TUniqueHandle<TResourceTraits>;
 using TSid = TUniqueHandle<TSidTraits>;  // a SID from AllocateAndInitializeSid
+using TWtsText = TUniqueHandle<TWtsMemoryTraits>;
 
 }  // namespace telvo

@@ -21,8 +21,9 @@ void RequestApplicationQuit();
 // Starts InstallFolder + AppName + ".exe" with no arguments and the install folder as its
 // working directory (which is also made the package's current directory), never with the
 // package's rights: as the desktop user where the desktop shell can start it (see
-// desktop_shell.h), otherwise with a lowered token of the package's user (see lowered_start.h);
-// where no such token can be made, not at all. Failures are not reported; nothing waits.
+// desktop_shell.h), otherwise only where the package's own token already is the desktop user's
+// plain token, with a lowered copy of it (see lowered_start.h); else not at all. Failures are
+// not reported; nothing waits.
 void LaunchApplication();
 
 // The ways LaunchApplication starts the application, tried in this order. Tests replace them to
@@ -30,7 +31,8 @@ void LaunchApplication();
 struct TLaunchRoutes {
     // Through the desktop shell; false when that route is not available.
     std::function<bool(const std::string& executable, const std::string& folder)> AsDesktopUser;
-    // The package's user without administrator rights; empty when that cannot be had.
+    // The desktop user's token without administrator rights, taken from the package's own;
+    // empty when the package's token is not the desktop user's plain one.
     std::function<TTokenHandle()> LoweredToken;
     // Straight from the package, with that token.
     std::function<void(HANDLE token, const std::string& executable, const std::string& folder)>

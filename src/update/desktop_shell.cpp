@@ -92,6 +92,12 @@ bool FindDesktopFolderView(TComPtr<IShellFolderViewDual>& folderView) {
 
 }  // namespace
 
+bool DesktopShellAnswers() {
+    TComScope com;
+    TComPtr<IShellFolderViewDual> folderView;
+    return com.Ready() && FindDesktopFolderView(folderView);
+}
+
 bool ShellExecuteAsDesktopUser(const std::string& file, const std::string& folder) {
     TComScope com;
     if (!com.Ready())

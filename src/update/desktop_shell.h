@@ -16,4 +16,8 @@ namespace telvo {
 // request (whether the program then starts is the shell's business).
 bool ShellExecuteAsDesktopUser(const std::string& file, const std::string& folder);
 
+// True when that chain reaches the desktop's folder view right now, without starting anything:
+// for callers that must know the shell is ready before they run the package.
+bool DesktopShellAnswers();
+
 }  // namespace telvo

@@ -1,6 +1,7 @@
 #include "update/lowered_start.h"
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "startup/identify_windows.h"
@@ -44,20 +45,64 @@ std::optional<std::vector<TTokenGroup>> TokenGroupsOf(HANDLE token) {
     return result;
 }
 
-// The groups of the filtered token that User Account Control made for the same logon, where
-// the package runs elevated with one; nothing where User Account Control is off, on an account
-// it does not filter, or on Windows XP.
-std::optional<std::vector<TTokenGroup>> FilteredTokenGroups(HANDLE token) {
+TElevationType ElevationOf(HANDLE token) {
     TOKEN_ELEVATION_TYPE type{};
     DWORD size = 0;
-    if (!GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size) ||
-        type != TokenElevationTypeFull)
+    if (!GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size)) {
+        // Windows XP has no split tokens, and no such query; anywhere else an unanswered query
+        // could hide the elevated half of one.
+        const uint32_t major = WindowsMajorVersion();
+        return major > 0 && major < kWindowsVistaMajorVersion ? TElevationType::Default
+                                                              : TElevationType::Unknown;
+    }
+    switch (type) {
+        case TokenElevationTypeDefault:
+            return TElevationType::Default;
+        case TokenElevationTypeFull:
+            return TElevationType::Full;
+        case TokenElevationTypeLimited:
+            return TElevationType::Limited;
+    }
+    return TElevationType::Unknown;
+}
+
+// A text the terminal services tell of a session; empty where they tell nothing.
+std::string SessionText(DWORD session, WTS_INFO_CLASS what) {
+    TWtsText text;
+    DWORD bytes = 0;
+    if (!WTSQuerySessionInformationA(WTS_CURRENT_SERVER_HANDLE, session, what, text.put(),
+                                     &bytes) ||
+        !text)
+        return "";
+    return text.get();
+}
+
+// The user logged on to the package's own session, whose desktop the application would come up
+// on; nothing where that cannot be learnt (no one logged on, the account not found).
+std::optional<TSidBytes> SessionUserSid() {
+    DWORD session = 0;
+    if (!ProcessIdToSessionId(GetCurrentProcessId(), &session))
         return std::nullopt;
-    TOKEN_LINKED_TOKEN linked{};
-    if (!GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size))
+    const std::string user = SessionText(session, WTSUserName);
+    const std::string domain = SessionText(session, WTSDomainName);
+    if (user.empty())
         return std::nullopt;
-    const TTokenHandle filtered(linked.LinkedToken);
-    return TokenGroupsOf(filtered.get());
+    const std::string account = domain.empty() ? user : domain + "\\" + user;
+    DWORD sidSize = 0;
+    DWORD domainSize = 0;
+    SID_NAME_USE use{};
+    LookupAccountNameA(nullptr, account.c_str(), nullptr, &sidSize, nullptr, &domainSize, &use);
+    if (sidSize == 0)
+        return std::nullopt;
+    TSidBytes sid(sidSize);
+    std::vector<char> foundDomain(domainSize + 1);
+    domainSize = static_cast<DWORD>(foundDomain.size());
+    if (!LookupAccountNameA(nullptr, account.c_str(), sid.data(), &sidSize, foundDomain.data(),
+                            &domainSize, &use) ||
+        use != SidTypeUser)
+        return std::nullopt;
+    sid.resize(GetLengthSid(sid.data()));
+    return sid;
 }
 
 bool SetMediumIntegrity(HANDLE token) {
@@ -103,11 +148,13 @@ TTokenHandle LoweredToken() {
             GetCurrentProcess(),
             TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT, own.put()))
         return {};
-    const TSidBytes user = TokenUserSid(own.get());
+    const TOwnToken token{TokenUserSid(own.get()), ElevationOf(own.get())};
     const auto groups = TokenGroupsOf(own.get());
-    if (user.empty() || IsServiceAccount(user) || !groups)
+    if (!groups || !MayStartWithOwnToken(token, SessionUserSid()))
         return {};
-    std::vector<TSidBytes> denied = GroupsToDeny(*groups, FilteredTokenGroups(own.get()));
+    // A plain token without a split (UAC off) may still hold administrative groups: the
+    // application gets them for deny only all the same.
+    std::vector<TSidBytes> denied = GroupsToDeny(*groups);
     std::vector<SID_AND_ATTRIBUTES> disabled;
     disabled.reserve(denied.size());
     for (TSidBytes& sid : denied) disabled.push_back({sid.data(), 0});
@@ -117,7 +164,7 @@ TTokenHandle LoweredToken() {
     if (!CreateRestrictedToken(own.get(), DISABLE_MAX_PRIVILEGE | (vista ? LUA_TOKEN : 0),
                                static_cast<DWORD>(disabled.size()), disabled.data(), 0, nullptr, 0,
                                nullptr, lowered.put()) ||
-        !SetUserDefaultDacl(lowered.get(), user))
+        !SetUserDefaultDacl(lowered.get(), token.User))
         return {};
     if (vista && !SetMediumIntegrity(lowered.get()))
         return {};

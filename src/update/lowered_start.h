@@ -1,7 +1,9 @@
-// Starting a program with less than the package's rights, where the desktop shell cannot start
-// it as the desktop user. The package runs elevated, and the folder of the program it starts
-// may come from a per-user value that any program of the user can set: started with the
-// package's own token, such a program would get administrator rights.
+// Starting a program as the desktop user where the desktop shell cannot start it. The package
+// runs elevated, and the folder of the program it starts may come from a per-user value that any
+// program of the user can set: started with the package's own token, such a program would get
+// administrator rights; with a restricted copy of it, still the package's account (an
+// administrator's, where one elevated a standard user's update) and its elevated logon session.
+// So the package starts it itself only where its own token already is the desktop user's.
 #pragma once
 
 #include <windows.h>
@@ -12,17 +14,17 @@
 
 namespace telvo {
 
-// A primary token of the package's own user with no more than a standard user's rights: every
-// group that User Account Control's filtered token of the same logon does not have enabled,
-// and every well-known administrative group, is for deny only (start_rights.h); every
-// privilege but SeChangeNotifyPrivilege is removed; the token is marked a limited (LUA) one;
-// its default DACL grants the user and the system; and, from Windows Vista on, its integrity
-// level is medium. A restricted copy of the package's own token, since Windows lets a process
-// start another with no other token without a privilege that administrators lack. (SAFER's
-// "normal user" level computes much the same, but its calls are not implemented by every
-// Windows-compatible system, and a token they fail to make must not be taken for one.) Empty
-// where any step fails, and where the package's user is a service account (LocalSystem,
-// LocalService, NetworkService): such a program would run with a service's rights.
+// A primary token for the application where the package's own token already is the desktop
+// user's plain token (start_rights.h, MayStartWithOwnToken): its user is the one logged on to
+// the package's session (WTSQuerySessionInformation, looked up as a SID), no service account,
+// and it is no elevated half of a split token (TokenElevationType default or limited). Empty
+// otherwise, and where any step fails. The token is a restricted copy all the same: where
+// User Account Control does not split an administrator's token (UAC off), the desktop user
+// runs with administrator rights, and the application gets none of them: every administrative
+// group is for deny only, every privilege but SeChangeNotifyPrivilege is removed, the token is
+// marked a limited (LUA) one, its default DACL grants the user and the system, and, from
+// Windows Vista on, its integrity level is medium. (Windows lets a process start another with
+// no other token without a privilege that administrators lack.)
 TTokenHandle LoweredToken();
 
 // Starts `executable` (full path, no arguments) with `token`, `folder` as its working directory

@@ -8,7 +8,6 @@ namespace {
 constexpr uint32_t kGroupEnabled = 0x04;  // SE_GROUP_ENABLED
 
 constexpr uint8_t kNtAuthority = 5;
-constexpr uint8_t kMandatoryLabelAuthority = 16;
 constexpr uint32_t kBuiltinDomain = 32;
 constexpr uint32_t kDomainOrLocalAccount = 21;
 
@@ -34,11 +33,6 @@ bool IsEnabled(const TTokenGroup& group) {
     return (group.Attributes & kGroupEnabled) != 0;
 }
 
-bool IsIntegrityLabel(const TSidBytes& sid) {
-    const auto parts = PartsOf(sid);
-    return !parts || parts->Authority == kMandatoryLabelAuthority;
-}
-
 }  // namespace
 
 bool IsServiceAccount(const TSidBytes& user) {
@@ -56,36 +50,37 @@ bool IsAdministrativeGroup(const TSidBytes& sid) {
     const std::vector<uint32_t>& sub = parts->SubAuthorities;
     const uint32_t rid = sub.back();
     if (sub.size() == 2 && sub[0] == kBuiltinDomain) {
-        // Administrators, Power Users, Account, Server, Print and Backup Operators, Network
-        // Configuration Operators.
-        constexpr uint32_t kAliases[] = {544, 547, 548, 549, 550, 551, 556};
+        // Administrators, Power Users, Account, Server, Print and Backup Operators, Pre-Windows
+        // 2000 Compatible Access, Network Configuration and Cryptographic Operators.
+        constexpr uint32_t kAliases[] = {544, 547, 548, 549, 550, 551, 554, 556, 569};
         return std::find(std::begin(kAliases), std::end(kAliases), rid) != std::end(kAliases);
     }
     if (sub.size() == 5 && sub[0] == kDomainOrLocalAccount) {
         // Enterprise Read-only Domain Controllers, Domain Admins, Domain Controllers, Cert
         // Publishers, Schema Admins, Enterprise Admins, Group Policy Creator Owners, Read-only
-        // Domain Controllers.
-        constexpr uint32_t kGroups[] = {498, 512, 516, 517, 518, 519, 520, 521};
+        // Domain Controllers, RAS and IAS Servers.
+        constexpr uint32_t kGroups[] = {498, 512, 516, 517, 518, 519, 520, 521, 553};
         return std::find(std::begin(kGroups), std::end(kGroups), rid) != std::end(kGroups);
     }
     return false;
 }
 
-std::vector<TSidBytes> GroupsToDeny(const std::vector<TTokenGroup>& full,
-                                    const std::optional<std::vector<TTokenGroup>>& linked) {
+std::vector<TSidBytes> GroupsToDeny(const std::vector<TTokenGroup>& groups) {
     std::vector<TSidBytes> denied;
-    for (const TTokenGroup& group : full) {
-        if (!IsEnabled(group) || IsIntegrityLabel(group.Sid))
-            continue;
-        bool deny = IsAdministrativeGroup(group.Sid);
-        if (!deny && linked)
-            deny = std::none_of(linked->begin(), linked->end(), [&](const TTokenGroup& other) {
-                return IsEnabled(other) && other.Sid == group.Sid;
-            });
-        if (deny)
+    // Integrity labels have an authority of their own, so they are never among them.
+    for (const TTokenGroup& group : groups)
+        if (IsEnabled(group) && IsAdministrativeGroup(group.Sid))
             denied.push_back(group.Sid);
-    }
     return denied;
+}
+
+bool MayStartWithOwnToken(const TOwnToken& token, const std::optional<TSidBytes>& desktopUser) {
+    // Only the desktop user's plain token: the elevated half of a split token, or a token whose
+    // elevation cannot be read, would carry rights the desktop user does not hold there.
+    const bool plain =
+        token.Elevation == TElevationType::Default || token.Elevation == TElevationType::Limited;
+    return plain && PartsOf(token.User) && !IsServiceAccount(token.User) && desktopUser &&
+           *desktopUser == token.User;
 }
 
 }  // namespace telvo

@@ -23,16 +23,33 @@ bool IsServiceAccount(const TSidBytes& user);
 
 // True for the well-known administrative groups and aliases that User Account Control filters
 // out of a standard user's token: BUILTIN Administrators, Power Users, Account, Server, Print
-// and Backup Operators, Network Configuration Operators, and the domain's Admins, Controllers,
-// Cert Publishers, Schema and Enterprise Admins, Group Policy Creator Owners and read-only
-// controllers.
+// and Backup Operators, Pre-Windows 2000 Compatible Access, Network Configuration and
+// Cryptographic Operators, and the domain's Admins, Controllers, Cert Publishers, Schema and
+// Enterprise Admins, Group Policy Creator Owners, read-only controllers and RAS and IAS Servers.
 bool IsAdministrativeGroup(const TSidBytes& sid);
 
-// The groups to make deny-only in the started program's token: every group enabled in the
-// package's (full) token that User Account Control's filtered token does not have enabled, where
-// there is a filtered token (`linked`), and in any case every enabled administrative group.
-// Integrity labels are never among them.
-std::vector<TSidBytes> GroupsToDeny(const std::vector<TTokenGroup>& full,
-                                    const std::optional<std::vector<TTokenGroup>>& linked);
+// The groups to make deny-only in the started program's token: every administrative group
+// enabled in the package's own. Integrity labels are never among them.
+std::vector<TSidBytes> GroupsToDeny(const std::vector<TTokenGroup>& groups);
+
+// A token's place in User Account Control (TokenElevationType): Default where the logon has no
+// split token (UAC off, a standard user, Windows XP), Full for the elevated half of a split
+// token, Limited for its plain half; Unknown where it cannot be read.
+enum class TElevationType { Unknown, Default, Full, Limited };
+
+// What the package knows of its own token.
+struct TOwnToken {
+    TSidBytes User;
+    TElevationType Elevation = TElevationType::Unknown;
+};
+
+// Whether the package may start the application itself, with (a restricted copy of) its own
+// token, where the desktop shell cannot start it: only where that token already is the desktop
+// user's plain token. Its user must be `desktopUser`, the interactive user of the package's
+// session (nullopt where that cannot be learnt), and no service account, and it must not be the
+// elevated half of a split token. Otherwise an administrator's credentials given for a standard
+// user's update, or the elevated logon session of the user's own split token, would reach the
+// application.
+bool MayStartWithOwnToken(const TOwnToken& token, const std::optional<TSidBytes>& desktopUser);
 
 }  // namespace telvo

@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include "support/processes.h"
+#include "update/desktop_shell.h"
 
 namespace telvo::test {
 
@@ -29,6 +30,17 @@ TProcessHandle StartStandIn(const std::string& path, uint32_t timeoutMs) {
         return {};
     }
     return process;
+}
+
+bool WaitForDesktopShell(uint32_t timeoutMs) {
+    GetDesktopWindow();
+    for (uint32_t waited = 0;; waited += 100) {
+        if (DesktopShellAnswers())
+            return true;
+        if (waited >= timeoutMs)
+            return false;
+        Sleep(100);
+    }
 }
 
 void EndEveryStandIn() {

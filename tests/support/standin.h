@@ -17,6 +17,12 @@ TProcessHandle StartStandIn(const std::string& path, uint32_t timeoutMs = 10000)
 // The process of the window of class "TTelvoMainForm", once one is up (empty on timeout).
 TProcessHandle WaitForStandInWindow(uint32_t timeoutMs = 10000);
 
+// Waits until the desktop shell answers (desktop_shell.h), so that the package can start the
+// application through it; true when it does within `timeoutMs`. Wine starts a display's desktop
+// explorer when a process first asks for the desktop window, and its shell windows answer a
+// little later.
+bool WaitForDesktopShell(uint32_t timeoutMs = 30000);
+
 // Ends every stand-in running, slow ones that already closed their window and ones that never
 // opened one included, so that the files they hold can be replaced.
 void EndEveryStandIn();

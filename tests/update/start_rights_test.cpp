@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <utility>
 
 namespace telvo {
 namespace {
@@ -42,30 +43,51 @@ TEST(StartRightsTest, ServiceAccountsAreRecognised) {
     EXPECT_FALSE(IsServiceAccount({}));
 }
 
-// With a filtered token, what it does not have enabled is denied; labels are never touched.
-TEST(StartRightsTest, DeniedGroupsFollowTheFilteredToken) {
-    const std::vector<TTokenGroup> full = {
-        {kEveryone, kEnabled},           {kUsers, kEnabled},       {kAdministrators, kEnabled},
-        {kLocalAdministrator, kEnabled}, {kDomainUsers, kEnabled}, {kHighLabel, kLabel}};
-    const std::vector<TTokenGroup> filtered = {
-        {kEveryone, kEnabled},        {kUsers, kEnabled},
-        {kAdministrators, kDenyOnly}, {kLocalAdministrator, kDenyOnly},
-        {kDomainUsers, kEnabled},     {kMediumLabel, kLabel}};
-    EXPECT_EQ(GroupsToDeny(full, filtered),
-              (std::vector<TSidBytes>{kAdministrators, kLocalAdministrator}));
+// Every enabled administrative group is denied, the operators' and the domain's included; what
+// is already deny-only, other groups and integrity labels are left as they are.
+TEST(StartRightsTest, EnabledAdministrativeGroupsAreDenied) {
+    const TSidBytes cryptographicOperators = Sid(5, {32, 569});
+    const TSidBytes preWindows2000Access = Sid(5, {32, 554});
+    const TSidBytes rasAndIasServers = Sid(5, {21, 1, 2, 3, 553});
+    const std::vector<TTokenGroup> groups = {{kEveryone, kEnabled},
+                                             {kUsers, kEnabled},
+                                             {kBackupOperators, kEnabled},
+                                             {kDomainAdmins, kEnabled},
+                                             {kAdministrators, kDenyOnly},
+                                             {kLocalAdministrator, kEnabled},
+                                             {kDomainUsers, kEnabled},
+                                             {cryptographicOperators, kEnabled},
+                                             {preWindows2000Access, kEnabled},
+                                             {rasAndIasServers, kEnabled},
+                                             {Sid(5, {32, 545, 569}), kEnabled},  // no alias
+                                             {kHighLabel, kLabel}};
+    EXPECT_EQ(GroupsToDeny(groups),
+              (std::vector<TSidBytes>{kBackupOperators, kDomainAdmins, cryptographicOperators,
+                                      preWindows2000Access, rasAndIasServers}));
 }
 
-// Without one, the well-known administrative groups are denied, and so they are even where a
-// filtered token left one enabled.
-TEST(StartRightsTest, AdministrativeGroupsAreDeniedWhateverTheFilteredTokenSays) {
-    const std::vector<TTokenGroup> full = {{kUsers, kEnabled},
-                                           {kBackupOperators, kEnabled},
-                                           {kDomainAdmins, kEnabled},
-                                           {kAdministrators, kDenyOnly},
-                                           {kDomainUsers, kEnabled}};
-    EXPECT_EQ(GroupsToDeny(full, std::nullopt),
-              (std::vector<TSidBytes>{kBackupOperators, kDomainAdmins}));
-    EXPECT_EQ(GroupsToDeny(full, full), (std::vector<TSidBytes>{kBackupOperators, kDomainAdmins}));
+// The package starts the application with its own token only where that token already is the
+// desktop user's plain one.
+TEST(StartRightsTest, OwnTokenStartsOnlyAsTheDesktopUsersPlainToken) {
+    const TSidBytes user = Sid(5, {21, 1, 2, 3, 1001});
+    const TSidBytes administrator = Sid(5, {21, 1, 2, 3, 500});
+    const TSidBytes system = Sid(5, {18});
+    using enum TElevationType;
+    const auto starts = [](TSidBytes sid, TElevationType elevation,
+                           std::optional<TSidBytes> desktopUser) {
+        return MayStartWithOwnToken({std::move(sid), elevation}, desktopUser);
+    };
+    EXPECT_TRUE(starts(user, Limited, user)) << "the plain half of the user's split token";
+    EXPECT_TRUE(starts(user, Default, user)) << "no split: a standard user, or UAC off";
+    EXPECT_FALSE(starts(user, Full, user)) << "the elevated half of the user's own split token";
+    EXPECT_FALSE(starts(administrator, Full, user))
+        << "an administrator's credentials given on the user's desktop";
+    EXPECT_FALSE(starts(administrator, Default, user))
+        << "an administrator's unsplit token on the user's desktop";
+    EXPECT_FALSE(starts(user, Unknown, user)) << "an elevation that cannot be read";
+    EXPECT_FALSE(starts(user, Limited, std::nullopt)) << "a desktop user that cannot be learnt";
+    EXPECT_FALSE(starts(system, Default, system)) << "LocalSystem, even as the session's user";
+    EXPECT_FALSE(starts({}, Default, TSidBytes{})) << "no user read";
 }
 
 }  // namespace

@@ -21,4 +21,13 @@ add_executable(telvo_layout tools/telvo_layout.cpp)
 target_link_libraries(telvo_layout PRIVATE telvo_installation)
 target_link_options(telvo_layout PRIVATE ${TELVO_STATIC_LINK})
 
-list(APPEND TELVO_TEST_PROGRAMS telvo_standin telvo_layout)
+# Runs the package's own start of the application, with whatever token it was started with.
+add_executable(fallback_start_probe WIN32 support/fallback_start_probe.cpp)
+target_link_libraries(fallback_start_probe PRIVATE telvo_core)
+target_link_options(fallback_start_probe PRIVATE ${TELVO_STATIC_LINK})
+
+add_executable(telvo_shell_wait tools/desktop_shell_wait.cpp)
+target_link_libraries(telvo_shell_wait PRIVATE telvo_test_support)
+target_link_options(telvo_shell_wait PRIVATE ${TELVO_STATIC_LINK})
+
+list(APPEND TELVO_TEST_PROGRAMS telvo_standin telvo_layout fallback_start_probe telvo_shell_wait)
