@@ -173,6 +173,10 @@ bool TInstallDirectory::OpenOwnFile(const std::wstring& name, ACCESS_MASK access
     return true;
 }
 
+bool TInstallDirectory::IsOwnFile(HANDLE file, const std::wstring& name) const {
+    return IsOwnEntry(file, name, FinalPathOf(file));
+}
+
 bool TInstallDirectory::IsOwnEntry(HANDLE entry, const std::wstring& name,
                                    const std::wstring& entryPath) const {
     const DWORD attributes = AttributesOf(entry);

@@ -62,6 +62,10 @@ class TInstallDirectory {
     bool OpenOwnFile(const std::wstring& name, ACCESS_MASK access, ULONG share,
                      TFileHandle& file) const;
 
+    // True when `file`, opened here as `name` (OpenEntry), is this directory's own entry of that
+    // name: not reached through a link, by its attributes and by where it lies.
+    bool IsOwnFile(HANDLE file, const std::wstring& name) const;
+
     // The entries whose names match `mask` ("*" and "?" as wildcards; every entry when empty),
     // "." and ".." left out, in the order the file system gives them. Every call but the first
     // lists through a fresh opening of this directory, since a listing's mask sticks to the

@@ -106,15 +106,19 @@ bool SelfIntegrityHolds(TSelfCheck verdict) {
 
 // The installed data file is opened exclusively, so this fails while the application (or
 // anything else) still holds it: up to kInstalledFileAttempts tries with a wait after every
-// failed one, 4352 ms in all. On success gives the file's data version.
+// failed one, 4352 ms in all. On success gives the file's data version, if it has one.
 constexpr int kInstalledFileAttempts = 17;
 constexpr DWORD kInstalledFileRetryMs = 256;
 
+// A link at the data file's name gives no version: it is nothing the package installed, and the
+// write replaces the link itself, never its target.
 bool ReadInstalledVersion(const TInstallDirectory& folder, const std::wstring& name,
-                          int32_t& version) {
+                          std::optional<int32_t>& version) {
     for (int attempt = 0; attempt < kInstalledFileAttempts; ++attempt) {
         TFileHandle file;
         if (folder.OpenEntry(name, GENERIC_READ, 0, FILE_OPEN, file) == ERROR_SUCCESS) {
+            if (!folder.IsOwnFile(file.get(), name))
+                return true;
             char header[5] = {};
             DWORD got = 0;
             DWORD total = 0;
@@ -135,13 +139,13 @@ int CheckInstalledVersion(const TInstallDirectory& folder) {
     const std::wstring name = WideFromAnsi(Carried.DataFileName);
     if (!folder.HasFile(name))
         return -1;
-    int32_t installed = 0;
+    std::optional<int32_t> installed;
     if (!ReadInstalledVersion(folder, name, installed)) {
         ShowLocalErrorBox(
             LangLinesParams("filecantopen", {StartupState.InstallFolder + Carried.DataFileName}));
         return kExitDataFileInUse;
     }
-    if (Carried.CarriedVersion >= installed)
+    if (!installed || Carried.CarriedVersion >= *installed)
         return -1;
     return Ask(LangLinesParams("olderfilever", {Carried.DataFileName}), LangLine("soundquest"))
                ? -1
