@@ -1,4 +1,5 @@
 #include "discovery/path_rules.h"
+#include "fuzz/code_page_932.h"
 
 #include <gtest/gtest.h>
 
@@ -6,14 +7,6 @@ namespace telvo {
 namespace {
 
 const TLeadBytes kSingleByte;
-
-// Code page 932 (Japanese): lead bytes 0x81-0x9F and 0xE0-0xFC.
-TLeadBytes CodePage932() {
-    TLeadBytes lead;
-    for (unsigned b = 0x81; b <= 0x9F; ++b) lead.set(b);
-    for (unsigned b = 0xE0; b <= 0xFC; ++b) lead.set(b);
-    return lead;
-}
 
 // "表" in code page 932: its second byte is a backslash's.
 constexpr char kHyo[] = "\x95\x5C";
@@ -35,16 +28,16 @@ TEST(AddTrailingBackslashTest, AppendsOnlyWhereMissing) {
 TEST(AddTrailingBackslashTest, ReadsDoubleByteCharactersWhole) {
     const std::string hyo = std::string("C:\\dbcs\\") + kHyo;
     std::string folder = hyo;
-    AddTrailingBackslash(folder, CodePage932());
+    AddTrailingBackslash(folder, test::CodePage932());
     EXPECT_EQ(folder, hyo + "\\");
-    AddTrailingBackslash(folder, CodePage932());
+    AddTrailingBackslash(folder, test::CodePage932());
     EXPECT_EQ(folder, hyo + "\\");
     folder = hyo;
     AddTrailingBackslash(folder, kSingleByte);
     EXPECT_EQ(folder, hyo);
     // A lead byte with nothing after it is a character of its own.
     folder = "C:\\\x95";
-    AddTrailingBackslash(folder, CodePage932());
+    AddTrailingBackslash(folder, test::CodePage932());
     EXPECT_EQ(folder, "C:\\\x95\\");
 }
 
@@ -76,10 +69,10 @@ TEST(UninstallFolderPartTest, CutsAtTheLastBackslashBeforeTheLastByte) {
 
 TEST(UninstallFolderPartTest, NeverCutsInsideADoubleByteCharacter) {
     const std::string hyo = std::string("C:\\dbcs\\") + kHyo;
-    EXPECT_EQ(UninstallFolderPart(hyo + "\\unins000.exe", CodePage932()), hyo + "\\");
-    EXPECT_EQ(UninstallFolderPart(hyo + "x.exe", CodePage932()), "C:\\dbcs\\");
-    EXPECT_EQ(UninstallFolderPart(hyo, CodePage932()), "C:\\dbcs\\");
-    EXPECT_EQ(UninstallFolderPart(hyo + "\\", CodePage932()), "C:\\dbcs\\");
+    EXPECT_EQ(UninstallFolderPart(hyo + "\\unins000.exe", test::CodePage932()), hyo + "\\");
+    EXPECT_EQ(UninstallFolderPart(hyo + "x.exe", test::CodePage932()), "C:\\dbcs\\");
+    EXPECT_EQ(UninstallFolderPart(hyo, test::CodePage932()), "C:\\dbcs\\");
+    EXPECT_EQ(UninstallFolderPart(hyo + "\\", test::CodePage932()), "C:\\dbcs\\");
 }
 
 TEST(Wow6432KeyPathTest, GoesInAfterTheFirstBackslash) {

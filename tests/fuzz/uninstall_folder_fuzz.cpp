@@ -4,6 +4,7 @@
 #include <string>
 
 #include "discovery/path_rules.h"
+#include "code_page_932.h"
 #include "fuzz_check.h"
 
 namespace telvo {
@@ -11,14 +12,6 @@ namespace {
 
 constexpr std::string_view kWowNode = "WOW6432Node\\";
 const TLeadBytes kSingleByte;
-
-// Code page 932's lead bytes: the second byte of a character may be a backslash's.
-TLeadBytes CodePage932() {
-    TLeadBytes lead;
-    for (unsigned b = 0x81; b <= 0x9F; ++b) lead.set(b);
-    for (unsigned b = 0xE0; b <= 0xFC; ++b) lead.set(b);
-    return lead;
-}
 
 // The folder is a leading part of the named path (inside the quotes when the value begins with
 // one), ends in a backslash and is shorter than that path: it never names the whole value.
@@ -57,7 +50,7 @@ void CheckWowPath(std::string_view keyPath) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view value = telvo::fuzz::AsText(data, size);
-    static const telvo::TLeadBytes codePage932 = telvo::CodePage932();
+    static const telvo::TLeadBytes codePage932 = telvo::test::CodePage932();
     telvo::CheckFolder(value, telvo::kSingleByte);
     telvo::CheckFolder(value, codePage932);
     telvo::CheckWowPath(value);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "startup/application_error_text.h"
+#include "startup/code_page.h"
 #include "startup/command_line.h"
 #include "startup/win_handles.h"
 #include "support/installation.h"
@@ -19,13 +20,6 @@
 
 namespace telvo {
 namespace {
-
-std::wstring Wide(const std::string& text) {
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                    wide.data(), static_cast<int>(wide.size())));
-    return wide;
-}
 
 // The token of the desktop shell of this session (the process of the shell's desktop window):
 // the desktop user's plain token, as a primary token. Empty, with `why` set, where there is no
@@ -99,16 +93,17 @@ struct TFallbackRun {
 
 TFallbackRun RunTheFallbackWith(HANDLE token, const std::string& folder) {
     TFallbackRun run;
-    const std::wstring probe = Wide(test::TestBinFolder() + "fallback_start_probe.exe");
-    std::wstring commandLine = L"\"" + probe + L"\" \"" + Wide(folder) + L"\"";
+    const std::wstring probe = WideFromAnsi(test::TestBinFolder() + "fallback_start_probe.exe");
+    std::wstring commandLine = L"\"" + probe + L"\" \"" + WideFromAnsi(folder) + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     const bool wine = test::RunsUnderWine();
     if (!(wine ? CreateProcessAsUserW(token, probe.c_str(), commandLine.data(), nullptr, nullptr,
-                                      FALSE, 0, nullptr, Wide(folder).c_str(), &startup, &started)
+                                      FALSE, 0, nullptr, WideFromAnsi(folder).c_str(), &startup,
+                                      &started)
                : CreateProcessWithTokenW(token, 0, probe.c_str(), commandLine.data(), 0, nullptr,
-                                         Wide(folder).c_str(), &startup, &started))) {
+                                         WideFromAnsi(folder).c_str(), &startup, &started))) {
         run.NotStarted = "CreateProcessWithTokenW failed with error " +
                          std::to_string(GetLastError()) +
                          " (it needs the Secondary Logon service), so no process with the "
