@@ -1,16 +1,22 @@
 // Build helper, compiled for the build machine (not part of the package):
 //   payload_tool lay-out PATH BASENAME VERSION SIZE   writes a stand-in data file
 //   payload_tool check PATH BASENAME VERSION          stops the build when the header disagrees
+//   payload_tool version-info PACKAGE                 prints what a package's properties say:
+//                                                     FILEVERSION=, PRODUCTVERSION= and each
+//                                                     text as Name=text, one a line
 // The stand-in is the header followed by pseudo-random bytes from a fixed start value: the same
 // bytes on every machine, and no long runs of equal bytes that would hide an offset or a short
 // copy.
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "install/data_header.h"
+#include "version_resource.h"
 
 namespace {
 
@@ -84,6 +90,24 @@ int Check(const std::string& path, const std::string& baseName, int32_t version)
                 "fifth is the version plus 32, or correct TELVO_DATA_NAME / TELVO_DATA_VERSION.");
 }
 
+std::string VersionText(const std::array<uint16_t, 4>& parts) {
+    return std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." +
+           std::to_string(parts[2]) + "." + std::to_string(parts[3]);
+}
+
+int PrintVersionInfo(const std::string& path) {
+    std::string error;
+    const std::optional<telvo::tools::TVersionInfo> info =
+        telvo::tools::ReadVersionInfo(path, error);
+    if (!info)
+        return Fail(path + ": " + error);
+    std::printf("FILEVERSION=%s\nPRODUCTVERSION=%s\n", VersionText(info->FileVersion).c_str(),
+                VersionText(info->ProductVersion).c_str());
+    for (const auto& [name, text] : info->Strings)
+        std::printf("%s=%s\n", name.c_str(), text.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -93,6 +117,9 @@ int main(int argc, char** argv) {
                       std::strtoull(args[4].c_str(), nullptr, 10));
     if (args.size() == 4 && args[0] == "check")
         return Check(args[1], args[2], std::atoi(args[3].c_str()));
+    if (args.size() == 2 && args[0] == "version-info")
+        return PrintVersionInfo(args[1]);
     return Fail(
-        "usage: payload_tool lay-out PATH BASENAME VERSION SIZE | check PATH BASENAME VERSION");
+        "usage: payload_tool lay-out PATH BASENAME VERSION SIZE | check PATH BASENAME VERSION | "
+        "version-info PACKAGE");
 }
