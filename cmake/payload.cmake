@@ -8,7 +8,7 @@
 #
 # Also defined here for tests and benchmarks:
 #   telvo_payload_tool                  target building the host helper (lay-out, check,
-#                                       version-info)
+#                                       version-info, carries)
 #   TELVO_PAYLOAD_TOOL                  its path
 #   telvo_payload_resource              object library: the carried file as resource COK/VOST
 #   telvo_carried_resource(TARGET ...)  a resource object library for any checked data file
@@ -63,13 +63,13 @@ file(MAKE_DIRECTORY ${payload_dir})
 find_program(HOST_CXX NAMES g++ c++ REQUIRED)
 set(TELVO_PAYLOAD_TOOL ${payload_dir}/payload_tool)
 set(tool_sources ${CMAKE_SOURCE_DIR}/tools/payload_tool.cpp
-                 ${CMAKE_SOURCE_DIR}/tools/version_resource.cpp
+                 ${CMAKE_SOURCE_DIR}/tools/pe_resources.cpp
                  ${CMAKE_SOURCE_DIR}/src/install/data_header.cpp)
 add_custom_command(OUTPUT ${TELVO_PAYLOAD_TOOL}
   COMMAND ${HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Werror -I${CMAKE_SOURCE_DIR}/src
           ${tool_sources} -o ${TELVO_PAYLOAD_TOOL}
   DEPENDS ${tool_sources} ${CMAKE_SOURCE_DIR}/src/install/data_header.h
-          ${CMAKE_SOURCE_DIR}/tools/version_resource.h
+          ${CMAKE_SOURCE_DIR}/tools/pe_resources.h
   COMMENT "Building the data file helper for the build machine")
 add_custom_target(telvo_payload_tool DEPENDS ${TELVO_PAYLOAD_TOOL})
 

@@ -1,4 +1,4 @@
-#include "version_resource.h"
+#include "pe_resources.h"
 
 #include <algorithm>
 #include <fstream>
@@ -23,9 +23,12 @@ class TImageFile {
         Size = In ? static_cast<uint64_t>(In.tellg()) : 0;
     }
     bool Readable() const { return static_cast<bool>(In); }
+    bool Holds(uint64_t offset, uint64_t size) const {
+        return offset <= Size && size <= Size - offset;
+    }
     // `size` bytes from `offset`, or nullopt when they lie past the end of the file.
     std::optional<std::string> Bytes(uint64_t offset, uint64_t size) {
-        if (offset > Size || size > Size - offset)
+        if (!Holds(offset, size))
             return std::nullopt;
         std::string bytes(size, '\0');
         In.seekg(static_cast<std::streamoff>(offset));
@@ -113,41 +116,6 @@ std::optional<TImageLayout> ReadLayout(TImageFile& file, std::string& error) {
     return layout;
 }
 
-// The version resource's data: its file offset and size.
-std::optional<std::pair<uint64_t, uint32_t>> FindVersionData(TImageFile& file,
-                                                             const TImageLayout& layout) {
-    const std::optional<uint64_t> root = FileOffset(layout, layout.ResourceAddress);
-    if (!root)
-        return std::nullopt;
-    uint32_t entryOffset = 0;  // within the tree; the root directory starts at 0
-    for (int level = 0; level < kResourceLevels; ++level) {
-        const std::optional<std::string> head = file.Bytes(*root + entryOffset, 16);
-        if (!head)
-            return std::nullopt;
-        const uint32_t count = Read16(*head, 12) + Read16(*head, 14);
-        const std::optional<std::string> entries =
-            file.Bytes(*root + entryOffset + 16, uint64_t{count} * 8);
-        if (!entries)
-            return std::nullopt;
-        // The type is looked for by its number; name and language are the first there are.
-        std::optional<uint32_t> next;
-        for (size_t at = 0; at < entries->size() && !next; at += 8)
-            if (level > 0 || Read32(*entries, at) == kVersionResourceType)
-                next = Read32(*entries, at + 4);
-        const bool isDirectory = next && (*next & kHighBit) != 0;
-        if (!next || isDirectory != (level < kResourceLevels - 1))
-            return std::nullopt;
-        entryOffset = *next & ~kHighBit;
-    }
-    const std::optional<std::string> data = file.Bytes(*root + entryOffset, 8);
-    if (!data)
-        return std::nullopt;
-    const std::optional<uint64_t> offset = FileOffset(layout, Read32(*data, 0));
-    if (!offset)
-        return std::nullopt;
-    return std::pair(*offset, Read32(*data, 4));
-}
-
 std::string Utf8FromUtf16(const std::string& bytes, size_t at, size_t end) {
     std::string text;
     for (; at + 1 < end; at += 2) {
@@ -178,6 +146,69 @@ std::string Utf8FromUtf16(const std::string& bytes, size_t at, size_t end) {
         }
     }
     return text;
+}
+
+// How one level of the resource tree is chosen: by number, by name (as resource compilers
+// store names: in capitals), or, with neither, the first entry there is.
+struct TResourceKey {
+    std::optional<uint32_t> Id;
+    std::string Name;
+};
+TResourceKey ById(uint32_t id) {
+    return {id, {}};
+}
+TResourceKey ByName(const std::string& name) {
+    return {std::nullopt, name};
+}
+
+bool EntryMatches(TImageFile& file, uint64_t root, uint32_t entryName, const TResourceKey& key) {
+    const bool named = (entryName & kHighBit) != 0;
+    if (key.Id)
+        return !named && entryName == *key.Id;
+    if (key.Name.empty())
+        return true;
+    if (!named)
+        return false;
+    const uint64_t at = root + (entryName & ~kHighBit);
+    const std::optional<std::string> length = file.Bytes(at, 2);
+    const std::optional<std::string> text =
+        length ? file.Bytes(at + 2, uint64_t{Read16(*length, 0)} * 2) : std::nullopt;
+    return text && Utf8FromUtf16(*text, 0, text->size()) == key.Name;
+}
+
+// The data of the resource of that type and name, in its first language.
+std::optional<TResourceData> FindResourceData(TImageFile& file, const TImageLayout& layout,
+                                              const TResourceKey& type, const TResourceKey& name) {
+    const std::optional<uint64_t> root = FileOffset(layout, layout.ResourceAddress);
+    if (!root)
+        return std::nullopt;
+    const TResourceKey keys[kResourceLevels] = {type, name, {}};
+    uint32_t entryOffset = 0;  // within the tree; the root directory starts at 0
+    for (int level = 0; level < kResourceLevels; ++level) {
+        const std::optional<std::string> head = file.Bytes(*root + entryOffset, 16);
+        if (!head)
+            return std::nullopt;
+        const uint32_t count = Read16(*head, 12) + Read16(*head, 14);
+        const std::optional<std::string> entries =
+            file.Bytes(*root + entryOffset + 16, uint64_t{count} * 8);
+        if (!entries)
+            return std::nullopt;
+        std::optional<uint32_t> next;
+        for (size_t at = 0; at < entries->size() && !next; at += 8)
+            if (EntryMatches(file, *root, Read32(*entries, at), keys[level]))
+                next = Read32(*entries, at + 4);
+        const bool isDirectory = next && (*next & kHighBit) != 0;
+        if (!next || isDirectory != (level < kResourceLevels - 1))
+            return std::nullopt;
+        entryOffset = *next & ~kHighBit;
+    }
+    const std::optional<std::string> data = file.Bytes(*root + entryOffset, 8);
+    if (!data)
+        return std::nullopt;
+    const std::optional<uint64_t> offset = FileOffset(layout, Read32(*data, 0));
+    if (!offset || !file.Holds(*offset, Read32(*data, 4)))
+        return std::nullopt;
+    return TResourceData{*offset, Read32(*data, 4)};
 }
 
 size_t Align4(size_t at) {
@@ -241,10 +272,11 @@ std::optional<TVersionInfo> ReadVersionInfo(const std::string& path, std::string
     if (!layout)
         return std::nullopt;
     error = "no version resource";
-    const std::optional<std::pair<uint64_t, uint32_t>> data = FindVersionData(file, *layout);
+    const std::optional<TResourceData> data =
+        FindResourceData(file, *layout, ById(kVersionResourceType), {});
     if (!data)
         return std::nullopt;
-    const std::optional<std::string> block = file.Bytes(data->first, data->second);
+    const std::optional<std::string> block = file.Bytes(data->Offset, data->Size);
     const std::optional<TNode> root = block ? ReadNode(*block, 0, block->size()) : std::nullopt;
     error = "a damaged version resource";
     if (!root || root->Key != "VS_VERSION_INFO" || root->ValueEnd - root->ValueAt < 24 ||
@@ -264,6 +296,20 @@ std::optional<TVersionInfo> ReadVersionInfo(const std::string& path, std::string
                                           Utf8FromUtf16(*block, value.ValueAt, value.End));
     }
     return info;
+}
+
+std::optional<TResourceData> FindNamedResource(const std::string& path, const std::string& type,
+                                               const std::string& name, std::string& error) {
+    TImageFile file(path);
+    if (!file.Readable()) {
+        error = "cannot read " + path;
+        return std::nullopt;
+    }
+    const std::optional<TImageLayout> layout = ReadLayout(file, error);
+    if (!layout)
+        return std::nullopt;
+    error = "no resource " + type + "/" + name;
+    return FindResourceData(file, *layout, ByName(type), ByName(name));
 }
 
 }  // namespace telvo::tools
