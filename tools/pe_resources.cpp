@@ -260,10 +260,11 @@ std::array<uint16_t, 4> VersionParts(uint32_t most, uint32_t least) {
             static_cast<uint16_t>(least >> 16), static_cast<uint16_t>(least)};
 }
 
-}  // namespace
-
-std::optional<TVersionInfo> ReadVersionInfo(const std::string& path, std::string& error) {
-    TImageFile file(path);
+// A resource's data in the image at `path`; on nullopt `error` says why: the file, its layout,
+// or `missing`.
+std::optional<TResourceData> LocateResource(TImageFile& file, const std::string& path,
+                                            const TResourceKey& type, const TResourceKey& name,
+                                            const std::string& missing, std::string& error) {
     if (!file.Readable()) {
         error = "cannot read " + path;
         return std::nullopt;
@@ -271,9 +272,16 @@ std::optional<TVersionInfo> ReadVersionInfo(const std::string& path, std::string
     const std::optional<TImageLayout> layout = ReadLayout(file, error);
     if (!layout)
         return std::nullopt;
-    error = "no version resource";
+    error = missing;
+    return FindResourceData(file, *layout, type, name);
+}
+
+}  // namespace
+
+std::optional<TVersionInfo> ReadVersionInfo(const std::string& path, std::string& error) {
+    TImageFile file(path);
     const std::optional<TResourceData> data =
-        FindResourceData(file, *layout, ById(kVersionResourceType), {});
+        LocateResource(file, path, ById(kVersionResourceType), {}, "no version resource", error);
     if (!data)
         return std::nullopt;
     const std::optional<std::string> block = file.Bytes(data->Offset, data->Size);
@@ -301,15 +309,8 @@ std::optional<TVersionInfo> ReadVersionInfo(const std::string& path, std::string
 std::optional<TResourceData> FindNamedResource(const std::string& path, const std::string& type,
                                                const std::string& name, std::string& error) {
     TImageFile file(path);
-    if (!file.Readable()) {
-        error = "cannot read " + path;
-        return std::nullopt;
-    }
-    const std::optional<TImageLayout> layout = ReadLayout(file, error);
-    if (!layout)
-        return std::nullopt;
-    error = "no resource " + type + "/" + name;
-    return FindResourceData(file, *layout, ByName(type), ByName(name));
+    return LocateResource(file, path, ByName(type), ByName(name),
+                          "no resource " + type + "/" + name, error);
 }
 
 }  // namespace telvo::tools
