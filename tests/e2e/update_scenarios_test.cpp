@@ -323,7 +323,8 @@ TEST_F(UpdateScenarioTest, ApplicationHoldingTheFileTooLong) {
     EXPECT_FALSE(EstimatedSize());
 }
 
-// "TheLastRunFolder" moves everything to another folder: application, language, data, size.
+// "TheLastRunFolder" moves everything to another folder: application, language, data and the
+// folder measured; the size still goes to the uninstall entry that was found.
 TEST_F(UpdateScenarioTest, OverrideFolderFromTheLastRunFolder) {
     const std::string other = "C:\\Apps\\TelvoElsewhere\\";
     LayOut({.Folder = other, .Entry = TUninstallEntry::None, .DataVersion = 41});
@@ -332,6 +333,9 @@ TEST_F(UpdateScenarioTest, OverrideFolderFromTheLastRunFolder) {
     EXPECT_EQ(run.ExitCode, 0);
     ExpectCarriedFileIn(other);
     EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 40);
+    const std::optional<uint32_t> size = EstimatedSize();
+    ASSERT_TRUE(size);
+    EXPECT_GE(*size, kCarriedSize / 1024) << "the size is the other folder's";
     test::RemoveInstallation(other);
 }
 
