@@ -1,12 +1,14 @@
 # The data file the package carries, embedded as a resource of TelvoUpdate.exe.
 #
 # What identifies it is fixed here, when the package is built, and stamped into the package
-# through generated/telvo_payload.h. The build refuses a file whose header (its base name, then
-# the version plus 32) contradicts that identity. Without a file of its own the build lays out a
-# stand-in of the real size in the build tree.
+# through generated/telvo_payload.h; the package's version information names it too
+# (src/resources/version.h.in: product version and description). The build refuses a file whose
+# header (its base name, then the version plus 32) contradicts that identity. Without a file of
+# its own the build lays out a stand-in of the real size in the build tree.
 #
 # Also defined here for tests and benchmarks:
-#   telvo_payload_tool                  target building the host helper (lay-out, check)
+#   telvo_payload_tool                  target building the host helper (lay-out, check,
+#                                       version-info, carries)
 #   TELVO_PAYLOAD_TOOL                  its path
 #   telvo_payload_resource              object library: the carried file as resource COK/VOST
 #   telvo_carried_resource(TARGET ...)  a resource object library for any checked data file
@@ -41,6 +43,13 @@ if(NOT TELVO_DATA_VERSION MATCHES "^-?(0|[1-9][0-9]*)$" OR TELVO_DATA_VERSION LE
   message(FATAL_ERROR "TELVO_DATA_VERSION \"${TELVO_DATA_VERSION}\" must be a whole number in "
                       "-32..223: the header stores it plus 32 in one byte")
 endif()
+# The version information's fixed product version holds numbers from 0 only: a negative data
+# version is 0 there, and the texts (ProductVersion, FileDescription) give it as it is.
+if(TELVO_DATA_VERSION LESS 0)
+  set(TELVO_DATA_VERSION_FIXED 0)
+else()
+  set(TELVO_DATA_VERSION_FIXED ${TELVO_DATA_VERSION})
+endif()
 if(NOT TELVO_CONTENT_KEY MATCHES "^[a-z0-9]+$")
   message(FATAL_ERROR "TELVO_CONTENT_KEY \"${TELVO_CONTENT_KEY}\" must be a message key: "
                       "lower-case letters and digits run together")
@@ -54,11 +63,13 @@ file(MAKE_DIRECTORY ${payload_dir})
 find_program(HOST_CXX NAMES g++ c++ REQUIRED)
 set(TELVO_PAYLOAD_TOOL ${payload_dir}/payload_tool)
 set(tool_sources ${CMAKE_SOURCE_DIR}/tools/payload_tool.cpp
+                 ${CMAKE_SOURCE_DIR}/tools/pe_resources.cpp
                  ${CMAKE_SOURCE_DIR}/src/install/data_header.cpp)
 add_custom_command(OUTPUT ${TELVO_PAYLOAD_TOOL}
   COMMAND ${HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Werror -I${CMAKE_SOURCE_DIR}/src
           ${tool_sources} -o ${TELVO_PAYLOAD_TOOL}
   DEPENDS ${tool_sources} ${CMAKE_SOURCE_DIR}/src/install/data_header.h
+          ${CMAKE_SOURCE_DIR}/tools/pe_resources.h
   COMMENT "Building the data file helper for the build machine")
 add_custom_target(telvo_payload_tool DEPENDS ${TELVO_PAYLOAD_TOOL})
 

@@ -84,11 +84,19 @@ bool DiscoverInstallLocation() {
     if (!UserShellFoldersReadable())
         return false;
 
-    StartupState.UninstallKeyPrefix = std::string(kCurrentVersionKey) + kUninstallSubkey;
+    // The prefix names the entry the folder came from, so that the installed size goes to the
+    // entry every reader of it looks at: a 32-bit installer's entry under "WOW6432Node\" gets
+    // it there, and no second entry appears in the other registry view.
+    const std::string prefix = std::string(kCurrentVersionKey) + kUninstallSubkey;
+    const std::string wowPrefix = Wow6432KeyPath(prefix);
     const std::string& appName = StartupState.AppName;
-    std::string folder = UninstallEntryFolder(StartupState.UninstallKeyPrefix + appName);
-    if (folder.empty())
-        folder = UninstallEntryFolder(Wow6432KeyPath(StartupState.UninstallKeyPrefix) + appName);
+    StartupState.UninstallKeyPrefix = prefix;
+    std::string folder = UninstallEntryFolder(prefix + appName);
+    if (folder.empty()) {
+        folder = UninstallEntryFolder(wowPrefix + appName);
+        if (!folder.empty())
+            StartupState.UninstallKeyPrefix = wowPrefix;
+    }
     if (folder.empty())
         folder = base + appName;
     AddTrailingBackslash(folder, AnsiLeadBytes());

@@ -1,20 +1,15 @@
 // Folder rules every path of the package passes through, and the reading of the install folder
-// from an uninstall entry. Pure: no Windows calls.
+// from an uninstall entry. Pure: no Windows calls. Every folder text is read with the lead bytes
+// of its code page (startup/lead_bytes.h), so that the second byte of a double-byte character is
+// never taken for a backslash.
 #pragma once
 
-#include <bitset>
 #include <string>
 #include <string_view>
 
-namespace telvo {
+#include "startup/lead_bytes.h"
 
-// The lead bytes of the ANSI code page's double-byte characters (code pages 932, 936, 949 and
-// 950 have them; single-byte code pages such as 1251 and 1252 have none). The byte after a lead
-// byte belongs to the same character and may have the value of a backslash (0x5C): in code page
-// 932 the second byte of many characters does. So a folder text is read character by character
-// from its start, never byte by byte from its end. The package takes the ANSI code page's table
-// (AnsiLeadBytes, startup/code_page.h); tests pass any.
-using TLeadBytes = std::bitset<256>;
+namespace telvo {
 
 // The position of the last backslash character (not the second byte of a double-byte
 // character) that starts before `end`, or npos.

@@ -15,7 +15,9 @@ constexpr char kProgramFilesDirValue[] = "ProgramFilesDir";
 constexpr char kShellFoldersSubkey[] = "Explorer\\Shell Folders";
 constexpr const char* kShellFolderValues[] = {"Programs", "Desktop", "Startup"};
 // HKEY_LOCAL_MACHINE, kCurrentVersionKey + kUninstallSubkey + AppName: the uninstall entry, also
-// under its "WOW6432Node\" twin where 32-bit installers on 64-bit Windows put it.
+// under its "WOW6432Node\" twin where 32-bit installers on 64-bit Windows put it. The installed
+// size goes to the one of the two that named the install folder (the normal one when neither
+// did).
 constexpr char kUninstallSubkey[] = "Uninstall\\";
 constexpr char kUninstallStringValue[] = "UninstallString";
 constexpr char kEstimatedSizeValue[] = "EstimatedSize";  // REG_DWORD, units of 1024 bytes

@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "discovery/path_rules.h"
+#include "startup/lead_bytes.h"
 
 namespace telvo {
 
 // The lead bytes of the ANSI code page's double-byte characters; none in a single-byte code
-// page. Every folder text of the package is read with them (path_rules.h).
+// page. Every folder text of the package is read with them (discovery/path_rules.h).
 const TLeadBytes& AnsiLeadBytes();
 
 // `text` in the ANSI code page as a wide string.

@@ -24,6 +24,8 @@ struct TStartupState {
     std::string LocalCaption;    // Russian error boxes; later the language file's program name
     std::string EnglishCaption;  // English error boxes
     std::string InstallFolder;   // ends in a backslash once set, unless empty
+    // With AppName appended, the uninstall entry the install folder came from (under
+    // "WOW6432Node\" when a 32-bit installer wrote it), where the installed size is recorded.
     std::string UninstallKeyPrefix;
     bool IsAdmin = true;
 };

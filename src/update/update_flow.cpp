@@ -23,6 +23,7 @@
 
 #include "discovery/install_location.h"
 #include "discovery/path_rules.h"
+#include "discovery/registry_layout.h"
 #include "install/data_file_writer.h"
 #include "install/folder_size.h"
 #include "install/install_directory.h"
@@ -166,6 +167,13 @@ TWriteResult WriteCarriedFile(const TRun& run, const TInstallDirectory& folder,
     return WriteDataFileGated(baseName, type, folder, baseName + "." + type, mayReplace);
 }
 
+// The size goes to the uninstall entry the install folder came from (discovery's prefix), the one
+// Programs and Features and every other reader of the size look at: a 32-bit installer's entry
+// under "WOW6432Node\" gets it there, and nothing appears in the other registry view. Where no
+// entry named the folder (the default folder, or a "TheLastRunFolder" without any entry) the
+// entry is created in Registry's view. A "TheLastRunFolder" that names another folder than the
+// entry's changes what is measured, not where the size goes: the entry is the installation's
+// only one, and a second would be a stray no uninstaller removes.
 void RecordInstalledSize(const TInstallDirectory& folder) {
     TKeyScope scope;
     TRegistry& registry = *StartupState.Registry;
@@ -173,7 +181,7 @@ void RecordInstalledSize(const TInstallDirectory& folder) {
     registry.OpenKey(StartupState.UninstallKeyPrefix + StartupState.AppName, true);
     const int32_t size = GetFolderSize(folder);
     if (size != -1)
-        registry.WriteInteger("EstimatedSize", size);
+        registry.WriteInteger(kEstimatedSizeValue, size);
 }
 
 void Finish(const TRun& run) {

@@ -60,22 +60,26 @@ struct TEntryCase {
     const char* Normal;  // nullptr: no entry
     const char* Wow;
     const char* Folder;  // nullptr: the default folder
+    bool FromWow;        // the prefix names the "WOW6432Node\" entry
 };
 
-// Each layout of the two uninstall entries gives the install folder the package must use.
+// Each layout of the two uninstall entries gives the install folder the package must use, and
+// the prefix of the entry that named it: the one the installed size goes to.
 TEST_F(DiscoveryTest, TakesTheFolderFromTheFirstEntryThatNamesOne) {
     const TEntryCase cases[] = {
-        {"C:\\Apps\\Telvo\\unins000.exe", nullptr, "C:\\Apps\\Telvo\\"},
-        {"\"C:\\Apps\\Telvo\\unins000.exe\"", nullptr, "C:\\Apps\\Telvo\\"},
-        {"C:\\Apps\\Telvo\\unins000.exe /S", nullptr, "C:\\Apps\\Telvo\\"},
-        {"C:\\Apps\\Telvo\\", nullptr, "C:\\Apps\\"},
-        {nullptr, "D:\\Wow\\Telvo\\unins000.exe", "D:\\Wow\\Telvo\\"},
-        {"C:\\Apps\\Telvo\\unins000.exe", "D:\\Wow\\Telvo\\unins000.exe", "C:\\Apps\\Telvo\\"},
-        {kNoValue, "D:\\Wow\\Telvo\\unins000.exe", "D:\\Wow\\Telvo\\"},
-        {"", "D:\\Wow\\Telvo\\unins000.exe", "D:\\Wow\\Telvo\\"},
-        {"unins000.exe", nullptr, nullptr},
-        {kNoValue, kNoValue, nullptr},
-        {nullptr, nullptr, nullptr},
+        {"C:\\Apps\\Telvo\\unins000.exe", nullptr, "C:\\Apps\\Telvo\\", false},
+        {"\"C:\\Apps\\Telvo\\unins000.exe\"", nullptr, "C:\\Apps\\Telvo\\", false},
+        {"C:\\Apps\\Telvo\\unins000.exe /S", nullptr, "C:\\Apps\\Telvo\\", false},
+        {"C:\\Apps\\Telvo\\", nullptr, "C:\\Apps\\", false},
+        {nullptr, "D:\\Wow\\Telvo\\unins000.exe", "D:\\Wow\\Telvo\\", true},
+        {"C:\\Apps\\Telvo\\unins000.exe", "D:\\Wow\\Telvo\\unins000.exe", "C:\\Apps\\Telvo\\",
+         false},
+        {kNoValue, "D:\\Wow\\Telvo\\unins000.exe", "D:\\Wow\\Telvo\\", true},
+        {"", "D:\\Wow\\Telvo\\unins000.exe", "D:\\Wow\\Telvo\\", true},
+        {"unins000.exe", nullptr, nullptr, false},
+        {nullptr, "unins000.exe", nullptr, false},
+        {kNoValue, kNoValue, nullptr, false},
+        {nullptr, nullptr, nullptr, false},
     };
     for (const TEntryCase& c : cases) {
         RemoveEntries();
@@ -85,8 +89,7 @@ TEST_F(DiscoveryTest, TakesTheFolderFromTheFirstEntryThatNamesOne) {
         ASSERT_TRUE(DiscoverInstallLocation());
         EXPECT_EQ(StartupState.InstallFolder, c.Folder ? c.Folder : "C:\\Program Files\\Telvo\\")
             << (c.Normal ? c.Normal : "-") << " / " << (c.Wow ? c.Wow : "-");
-        EXPECT_EQ(StartupState.UninstallKeyPrefix,
-                  "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\");
+        EXPECT_EQ(StartupState.UninstallKeyPrefix + "Telvo", c.FromWow ? kEntryWow : kEntry);
         EXPECT_FALSE(StartupState.Registry->HasOpenKey());
     }
 }
@@ -220,6 +223,7 @@ TEST_F(DiscoveryWin32PrefixTest, FindsTheEntryInTheOnlyView) {
     PutEntry(kEntryWow, "D:\\Wow\\Telvo\\unins000.exe");
     ASSERT_TRUE(DiscoverInstallLocation());
     EXPECT_EQ(StartupState.InstallFolder, "D:\\Wow\\Telvo\\");
+    EXPECT_EQ(StartupState.UninstallKeyPrefix + "Telvo", kEntryWow);
 }
 
 }  // namespace

@@ -323,7 +323,8 @@ TEST_F(UpdateScenarioTest, ApplicationHoldingTheFileTooLong) {
     EXPECT_FALSE(EstimatedSize());
 }
 
-// "TheLastRunFolder" moves everything to another folder: application, language, data, size.
+// "TheLastRunFolder" moves everything to another folder: application, language, data and the
+// folder measured; the size still goes to the uninstall entry that was found.
 TEST_F(UpdateScenarioTest, OverrideFolderFromTheLastRunFolder) {
     const std::string other = "C:\\Apps\\TelvoElsewhere\\";
     LayOut({.Folder = other, .Entry = TUninstallEntry::None, .DataVersion = 41});
@@ -332,6 +333,9 @@ TEST_F(UpdateScenarioTest, OverrideFolderFromTheLastRunFolder) {
     EXPECT_EQ(run.ExitCode, 0);
     ExpectCarriedFileIn(other);
     EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 40);
+    const std::optional<uint32_t> size = EstimatedSize();
+    ASSERT_TRUE(size);
+    EXPECT_GE(*size, kCarriedSize / 1024) << "the size is the other folder's";
     test::RemoveInstallation(other);
 }
 
@@ -382,14 +386,20 @@ TEST_F(UpdateScenarioJapaneseLocaleTest, TheLastRunFolderEndingInADoubleByteChar
     RemoveDirectoryA(parent.c_str());
 }
 
-// An entry written by a 32-bit installer, found only under WOW6432Node.
+// An entry written by a 32-bit installer, found only under WOW6432Node, gets the size itself,
+// where a 32-bit reader finds it; no entry appears in the 64-bit view.
 TEST_F(UpdateScenarioTest, UninstallEntryOnlyUnderWow6432Node) {
     const std::string folder = "C:\\Apps\\TelvoWow\\";
     LayOut({.Folder = folder, .Entry = TUninstallEntry::Wow6432});
     const TBotRun run = Run("modest");
     EXPECT_EQ(run.ExitCode, 0);
     ExpectCarriedFileIn(folder);
-    EXPECT_TRUE(EstimatedSize()) << "the size goes to the uninstall entry in the 64-bit view";
+    const std::optional<uint32_t> size =
+        test::ReadDword(HKEY_LOCAL_MACHINE, test::kUninstallKey, "EstimatedSize", test::kView32);
+    ASSERT_TRUE(size) << "no size in the 32-bit installer's entry";
+    EXPECT_GE(*size, kCarriedSize / 1024);
+    EXPECT_FALSE(test::KeyExists(HKEY_LOCAL_MACHINE, test::kUninstallKey, test::kView64))
+        << "a second uninstall entry appeared in the 64-bit view";
     test::RemoveInstallation(folder);
 }
 

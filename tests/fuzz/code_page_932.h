@@ -2,7 +2,7 @@
 // backslash's value: for the tests and fuzz targets of the folder rules.
 #pragma once
 
-#include "discovery/path_rules.h"
+#include "startup/lead_bytes.h"
 
 namespace telvo::test {
 

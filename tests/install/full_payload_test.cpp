@@ -8,6 +8,7 @@
 #include "install/data_file_writer.h"
 #include "startup/startup_state.h"
 #include "support/install_files.h"
+#include "support/installation.h"
 #include "support/processes.h"
 #include "support/scripted_boxes.h"
 #include "telvo_payload.h"
@@ -16,7 +17,8 @@ namespace telvo {
 namespace {
 
 constexpr size_t kCarriedSize = 118382048;
-// Drives of the test prefix: a small tmpfs, and a read-only one holding an older data file.
+// Drives of the test prefix: a small tmpfs, and a read-only one holding an older data file
+// (data version 40).
 constexpr char kFullDrive[] = "T:\\";
 constexpr char kReadOnlyDrive[] = "R:\\";
 
@@ -116,6 +118,7 @@ TEST_F(FullPayloadTest, FolderThatCannotBeWrittenKeepsTheOldFile) {
     ASSERT_EQ(Boxes.Shown().size(), 1u);
     EXPECT_EQ(Boxes.Shown()[0].Text, "Can't install file " + target);
     EXPECT_EQ(test::ReadWholeFile(target), old);
+    EXPECT_EQ(test::ReadDataVersion(target), 40);
     EXPECT_EQ(test::FolderNames(kReadOnlyDrive),
               (std::vector<std::string>{"telvo-test-drive", "vost.cok"}));
 }
