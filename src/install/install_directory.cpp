@@ -210,15 +210,14 @@ bool TInstallDirectory::Holds(HANDLE file, const std::wstring& name) const {
     return !FinalPath.empty() && IsPathOfEntry(FinalPath, FinalPathOf(file), name);
 }
 
-std::vector<TInstallDirectory::TEntry> TInstallDirectory::Entries(const std::wstring& mask) const {
+void TInstallDirectory::VisitEntries(const std::wstring& mask, const TEntryVisitor& visit) const {
     static const auto queryDirectory = NtEntry<TNtQueryDirectoryFile>("NtQueryDirectoryFile");
-    std::vector<TEntry> entries;
     // A listing's mask sticks to the handle it was first given on: the opening itself takes the
     // first listing, every later one goes through a fresh opening of the same directory.
     TFileHandle fresh;
     if (Listed && OpenRelative(L"", FILE_LIST_DIRECTORY, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE,
                                fresh) != ERROR_SUCCESS)
-        return entries;
+        return;
     Listed = true;
     const HANDLE listing = fresh ? fresh.get() : Handle.get();
     UNICODE_STRING pattern{};
@@ -234,19 +233,27 @@ std::vector<TInstallDirectory::TEntry> TInstallDirectory::Entries(const std::wst
                            static_cast<ULONG>(bufferBytes), FileDirectoryInformation, FALSE,
                            mask.empty() ? nullptr : &pattern, restart);
         if (result != 0)
-            break;  // no more entries, or a failure: what was listed stands
+            return;  // no more entries, or a failure: what was listed stands
         const auto* bytes = reinterpret_cast<const char*>(buffer.data());
         for (ULONG offset = 0;;) {
             const auto* entry = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(bytes + offset);
-            std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
-            if (name != L"." && name != L"..")
-                entries.push_back(TEntry{std::move(name), entry->FileAttributes,
-                                         static_cast<uint32_t>(entry->EndOfFile.LowPart)});
+            TEntry found{std::wstring(entry->FileName, entry->FileNameLength / sizeof(wchar_t)),
+                         entry->FileAttributes, static_cast<uint32_t>(entry->EndOfFile.LowPart)};
+            if (found.Name != L"." && found.Name != L".." && !visit(found))
+                return;
             if (entry->NextEntryOffset == 0)
                 break;
             offset += entry->NextEntryOffset;
         }
     }
+}
+
+std::vector<TInstallDirectory::TEntry> TInstallDirectory::Entries(const std::wstring& mask) const {
+    std::vector<TEntry> entries;
+    VisitEntries(mask, [&](TEntry& entry) {
+        entries.push_back(std::move(entry));
+        return true;
+    });
     return entries;
 }
 

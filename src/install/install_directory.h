@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ class TInstallDirectory {
         uint32_t Attributes = 0;
         uint32_t SizeLow = 0;  // the low 32 bits of the size, as a directory listing gives it
     };
+    // Takes one entry of a listing (its own to keep); false ends the listing.
+    using TEntryVisitor = std::function<bool(TEntry&)>;
 
     // Nothing opened: tests false, and every operation on entries fails.
     TInstallDirectory() = default;
@@ -71,6 +74,10 @@ class TInstallDirectory {
     // lists through a fresh opening of this directory, since a listing's mask sticks to the
     // handle it was first given on. Empty when the directory cannot be listed.
     std::vector<TEntry> Entries(const std::wstring& mask = {}) const;
+
+    // Entries, given one at a time to `visit` as the listing goes, until it returns false: a
+    // folder of any size is listed without holding all its entries.
+    void VisitEntries(const std::wstring& mask, const TEntryVisitor& visit) const;
 
     // Opens the entry `name` itself, never a link's target (the link is opened as a file
     // instead, where the file system has links of its own). `disposition` is FILE_OPEN or
