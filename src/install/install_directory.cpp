@@ -23,7 +23,14 @@ using TNtQueryDirectoryFile = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO
                                                PUNICODE_STRING, BOOLEAN);
 using TGetFinalPathNameByHandleW = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
 
-constexpr ULONG kCreateOptions = FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT;
+// FILE_COMPLETE_IF_OPLOCKED: an open never waits for another process. Where that process holds
+// an opportunistic lock on the entry, Windows would otherwise hold the open until the lock's
+// break is acknowledged, for as long as its holder likes.
+constexpr ULONG kCreateOptions =
+    FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT | FILE_COMPLETE_IF_OPLOCKED;
+// The success status of an open that met an opportunistic lock whose break is under way: it
+// gives a handle all the same.
+constexpr NTSTATUS kOplockBreakInProgress = 0x00000108;
 constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // What a folder is opened for to be listed and to have entries opened in it.
 constexpr ACCESS_MASK kListAccess =
@@ -127,7 +134,13 @@ DWORD TInstallDirectory::OpenRelative(const std::wstring& name, ACCESS_MASK acce
     const NTSTATUS result =
         createFile(&opened, access | SYNCHRONIZE, &attributes, &status, nullptr,
                    FILE_ATTRIBUTE_NORMAL, share, disposition, kCreateOptions | options, nullptr, 0);
-    file.reset(result == 0 ? opened : nullptr);
+    // Every success status gives a handle; only a plain success is an open the caller gets.
+    TFileHandle handle(NT_SUCCESS(result) ? opened : nullptr);
+    // Another process holds the entry and is asked to let go: in use, as a sharing violation.
+    if (result == kOplockBreakInProgress)
+        return ERROR_SHARING_VIOLATION;
+    if (result == 0)
+        file = std::move(handle);
     return ErrorOf(result);
 }
 

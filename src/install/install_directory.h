@@ -6,6 +6,11 @@
 // value. Looked up again by path, a name could be steered by a link planted in the folder's
 // chain or at the name itself, between the checks and the write or within the write, and the
 // run would then read texts from, write into or measure another folder than the one it checked.
+//
+// No open here waits for another process: where one holds an opportunistic lock on an entry,
+// the open fails at once as the entry in use (a sharing violation), so the run's own waits
+// (the version read's, the writer's) bound it; an open for the attributes alone passes such a
+// lock, as it passes share modes.
 #pragma once
 
 #include <windows.h>
@@ -105,7 +110,9 @@ class TInstallDirectory {
 
   private:
     // NtCreateFile of `name` relative to this directory with FILE_OPEN_REPARSE_POINT and
-    // `options`; the empty name opens this directory again. Returns a Win32 error code.
+    // `options`; the empty name opens this directory again. Never waits for another process:
+    // an entry under an opportunistic lock whose break is under way fails as in use
+    // (ERROR_SHARING_VIOLATION). Returns a Win32 error code.
     DWORD OpenRelative(const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
                        ULONG options, TFileHandle& file) const;
     // True when `entry`, opened here as `name` and lying at `entryPath` (its final path), is no
