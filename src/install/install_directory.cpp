@@ -146,8 +146,7 @@ DWORD TInstallDirectory::OpenRelative(const std::wstring& name, ACCESS_MASK acce
 
 DWORD TInstallDirectory::OpenEntry(const std::wstring& name, ACCESS_MASK access, ULONG share,
                                    ULONG disposition, TFileHandle& file) const {
-    return OpenRelative(name, access, share, disposition,
-                        disposition == FILE_CREATE ? FILE_NON_DIRECTORY_FILE : 0, file);
+    return OpenRelative(name, access, share, disposition, FILE_NON_DIRECTORY_FILE, file);
 }
 
 TInstallDirectory TInstallDirectory::OpenFolder(const std::wstring& name) const {

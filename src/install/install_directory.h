@@ -85,8 +85,9 @@ class TInstallDirectory {
     void VisitEntries(const std::wstring& mask, const TEntryVisitor& visit) const;
 
     // Opens the entry `name` itself, never a link's target (the link is opened as a file
-    // instead, where the file system has links of its own). `disposition` is FILE_OPEN or
-    // FILE_CREATE; a created file is a plain file. Returns a Win32 error code, 0 on success.
+    // instead, where the file system has links of its own), and never a folder: a folder at the
+    // name fails with access denied. `disposition` is FILE_OPEN or FILE_CREATE; a created file
+    // is a plain file. Returns a Win32 error code, 0 on success.
     DWORD OpenEntry(const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
                     TFileHandle& file) const;
 
