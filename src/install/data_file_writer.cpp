@@ -161,11 +161,22 @@ TAttemptResult ReplaceTarget(const TInstallDirectory& folder, TTemporaryFile& fi
     if (!MakePlain(file.get()))
         return TAttemptResult::Failed;
     const DWORD error = RenameInto(folder, file.get(), targetName);
-    // A network volume can apply a rename and still report a failure: where the file already
-    // lies under the target's name, it is the target, and deleting it would lose both files.
-    if (error == ERROR_SUCCESS || folder.Holds(file.get(), targetName)) {
+    if (error == ERROR_SUCCESS) {
         file.Keep();
         return TAttemptResult::Done;
+    }
+    // A network volume can apply a rename and still report a failure: where the file already is
+    // the target, deleting it would lose both files. Where nothing tells, it is kept all the
+    // same: a leftover goes with the next write, a deleted data file is lost.
+    switch (folder.Holds(file.get(), targetName)) {
+        case TSameFile::Yes:
+            file.Keep();
+            return TAttemptResult::Done;
+        case TSameFile::Unknown:
+            file.Keep();
+            break;
+        case TSameFile::No:
+            break;
     }
     if (InUseError(error))
         return TAttemptResult::InUse;  // someone opened the target since the probe

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "install/write_plan.h"
+#include "install/writer_seams.h"
 #include "startup/code_page.h"
 #include "startup/safe_loading.h"
 
@@ -75,7 +76,7 @@ TGetFinalPathNameByHandleW FinalPathCall() {
 // cannot say: Windows XP lacks the call, and a file system or redirector may give no path.
 std::wstring FinalPathOf(HANDLE handle) {
     const TGetFinalPathNameByHandleW finalPath = FinalPathCall();
-    if (!finalPath)
+    if (!finalPath || FinalPathsHidden())
         return {};
     std::wstring path(MAX_PATH, L'\0');
     DWORD length = finalPath(handle, path.data(), static_cast<DWORD>(path.size()), 0);
@@ -215,11 +216,32 @@ bool TInstallDirectory::IsPlainEntry(HANDLE file, const std::wstring& name) cons
     // without the call (Windows XP, with no such links either) goes by the attributes alone.
     if (FinalPath.empty())
         return FinalPathCall() == nullptr;
-    return Holds(file, name);
+    return IsPathOfEntry(FinalPath, FinalPathOf(file), name);
 }
 
-bool TInstallDirectory::Holds(HANDLE file, const std::wstring& name) const {
-    return !FinalPath.empty() && IsPathOfEntry(FinalPath, FinalPathOf(file), name);
+TSameFile TInstallDirectory::Holds(HANDLE file, const std::wstring& name) const {
+    if (!FinalPath.empty()) {
+        const std::wstring filePath = FinalPathOf(file);
+        if (!filePath.empty())
+            return IsPathOfEntry(FinalPath, filePath, name) ? TSameFile::Yes : TSameFile::No;
+    }
+    // No path to go by: the entry now at the name, opened for its attributes alone (which
+    // neither meets a share mode nor breaks an opportunistic lock), is or is not the same file
+    // of the same volume.
+    TFileHandle entry;
+    const DWORD error = OpenRelative(name, FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, 0, entry);
+    if (error == ERROR_FILE_NOT_FOUND)
+        return TSameFile::No;
+    BY_HANDLE_FILE_INFORMATION own{};
+    BY_HANDLE_FILE_INFORMATION found{};
+    if (error != ERROR_SUCCESS || !GetFileInformationByHandle(file, &own) ||
+        !GetFileInformationByHandle(entry.get(), &found))
+        return TSameFile::Unknown;
+    return own.dwVolumeSerialNumber == found.dwVolumeSerialNumber &&
+                   own.nFileIndexHigh == found.nFileIndexHigh &&
+                   own.nFileIndexLow == found.nFileIndexLow
+               ? TSameFile::Yes
+               : TSameFile::No;
 }
 
 void TInstallDirectory::VisitEntries(const std::wstring& mask, const TEntryVisitor& visit) const {

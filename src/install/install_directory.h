@@ -24,6 +24,9 @@
 
 namespace telvo {
 
+// Whether an open file is the entry of a name: Unknown where the system gives nothing to tell.
+enum class TSameFile { Yes, No, Unknown };
+
 class TInstallDirectory {
   public:
     // One entry of a listing.
@@ -98,9 +101,11 @@ class TInstallDirectory {
     // system without the call (Windows XP) the attributes decide alone.
     bool IsPlainEntry(HANDLE file, const std::wstring& name) const;
 
-    // True when the system says the open `file` lies in this directory under `name`; false
-    // where it cannot say.
-    bool Holds(HANDLE file, const std::wstring& name) const;
+    // Whether the open `file` is this directory's entry `name`: by where the system says the
+    // file lies, else, where it gives no path, by the identity (volume and file id) of the entry
+    // now at the name, opened here for its attributes without following a link. Unknown where
+    // neither can tell.
+    TSameFile Holds(HANDLE file, const std::wstring& name) const;
 
     // The names of the directory's entries, "." and ".." left out.
     std::vector<std::wstring> EntryNames() const;

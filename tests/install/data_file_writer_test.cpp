@@ -349,20 +349,9 @@ namespace {
 
 constexpr DWORD kMarks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-// Puts a writer seam back when the test ends, on every road.
-template <typename TSeam, TSeam (*Replace)(TSeam)>
-class TSeamScope {
-  public:
-    explicit TSeamScope(TSeam seam) : Previous(Replace(std::move(seam))) {}
-    ~TSeamScope() { Replace(std::move(Previous)); }
-    TSeamScope(const TSeamScope&) = delete;
-    TSeamScope& operator=(const TSeamScope&) = delete;
-
-  private:
-    TSeam Previous;
-};
-using TTagScope = TSeamScope<TTagSource, ReplaceTemporaryTagSource>;
-using TRenameScope = TSeamScope<TRenameInto, ReplaceRenameInto>;
+using TTagScope = test::TSeamScope<TTagSource, ReplaceTemporaryTagSource>;
+using TRenameScope = test::TSeamScope<TRenameInto, ReplaceRenameInto>;
+using TFinalPathScope = test::TSeamScope<bool, HideFinalPaths>;
 
 // The writer's temporary file in `folder` while it is on its way: the one entry but the target.
 std::string TemporaryFileIn(const std::string& folder) {
@@ -431,20 +420,25 @@ TEST(TemporaryTagTest, DrawsWithinOneTickAllDiffer) {
 }
 
 // A network volume can apply the rename and report a failure: the new file already is the
-// target, so it stays, and the write counts as done.
+// target, as the system says where it lies or, where it gives no path, as the identity of the
+// entry at the target's name shows. It stays, and the write counts as done.
 TEST_F(DataFileWriterTest, ARenameReportedAsFailedThatHappenedCountsAsDone) {
-    test::WriteFileBytes(Target, test::OldFileBytes(1000));
     const TRenameScope rename(
         [](const TInstallDirectory& folder, HANDLE file, const std::wstring& name) -> DWORD {
             folder.MoveInto(file, name);
             return ERROR_UNEXP_NET_ERR;
         });
+    for (const bool pathsHidden : {false, true}) {
+        SCOPED_TRACE(pathsHidden ? "no final paths" : "final paths");
+        const TFinalPathScope finalPaths(pathsHidden);
+        test::WriteFileBytes(Target, test::OldFileBytes(1000));
 
-    EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
+        EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
 
-    EXPECT_TRUE(Boxes.Shown().empty());
-    EXPECT_TRUE(test::FileEquals(Target, Payload));
-    EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
+        EXPECT_TRUE(Boxes.Shown().empty());
+        EXPECT_TRUE(test::FileEquals(Target, Payload));
+        EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
+    }
 }
 
 // A folder put at the target's name by the time the new file is complete (the probe before the
