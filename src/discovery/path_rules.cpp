@@ -31,8 +31,15 @@ size_t LastBackslashBefore(std::string_view text, size_t end, const TLeadBytes& 
 }
 
 void AddTrailingBackslash(std::string& folder, const TLeadBytes& leadBytes) {
-    if (!folder.empty() &&
-        LastBackslashBefore(folder, folder.size(), leadBytes) != folder.size() - 1)
+    const auto endsInBackslash = [&] {
+        return LastBackslashBefore(folder, folder.size(), leadBytes) == folder.size() - 1;
+    };
+    if (folder.empty() || endsInBackslash())
+        return;
+    folder += '\\';
+    // A lead byte that ended the text takes that backslash as its second byte, as Windows reads
+    // the text: a second one ends the folder.
+    if (!endsInBackslash())
         folder += '\\';
 }
 

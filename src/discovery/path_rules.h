@@ -15,8 +15,10 @@ namespace telvo {
 // character) that starts before `end`, or npos.
 size_t LastBackslashBefore(std::string_view text, size_t end, const TLeadBytes& leadBytes);
 
-// Appends one backslash to a non-empty text whose last character is not one; an empty text
-// stays empty (so "C:" becomes "C:\" and "C:\" stays as it is).
+// Makes a non-empty text end in a backslash character: appends one where its last character is
+// not one, and a second where the text ended in a lead byte with nothing after it (which takes
+// the first as its second byte). An empty text stays empty; "C:" becomes "C:\" and "C:\" stays
+// as it is. A second call changes nothing.
 void AddTrailingBackslash(std::string& folder, const TLeadBytes& leadBytes);
 
 // The folder of the program that an "UninstallString" names, with its trailing backslash, or ""

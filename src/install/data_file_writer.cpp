@@ -18,6 +18,7 @@ namespace {
 
 // Temporary names tried before giving up; each is taken only if no entry has it yet.
 constexpr uint32_t kTemporaryNameAttempts = 16;
+constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 struct TCarriedBytes {
     const void* Data = nullptr;
@@ -99,20 +100,19 @@ void RemoveLeftovers(const TInstallDirectory& folder, const std::string& targetN
         if (!AnsiFromWide(name, ansiName) || !IsTemporaryNameFor(targetName, ansiName))
             continue;
         TFileHandle candidate;
-        if (folder.OpenEntry(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
-                             candidate) == ERROR_SUCCESS &&
+        if (folder.OpenEntry(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll,
+                             FILE_OPEN, candidate) == ERROR_SUCCESS &&
             folder.IsPlainEntry(candidate.get(), name))
             DeleteOnClose(candidate.get());
     }
 }
 
-// A target that is a folder, or a file marked read-only, hidden or system, is never replaced.
+// A target that is a folder (which the open of files fails), or a file marked read-only, hidden
+// or system, is never replaced.
 bool TargetRefusesReplacement(const TInstallDirectory& folder, const std::wstring& targetName) {
     TFileHandle target;
     const DWORD error =
-        folder.OpenEntry(targetName, FILE_READ_ATTRIBUTES,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, target);
+        folder.OpenEntry(targetName, FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, target);
     // A missing target is created; one held open is waited for when it is replaced.
     if (error == ERROR_FILE_NOT_FOUND || InUseError(error))
         return false;
@@ -127,11 +127,26 @@ bool WriteWhole(HANDLE file, const TCarriedBytes& bytes) {
     return WriteInPieces(file, bytes.Data, bytes.Size) && FlushFileBuffers(file) != FALSE;
 }
 
+// Windows refuses a rename over a file that another process holds open, and over one whose
+// access rules deny deleting it, with the same access denied; only the first clears with
+// waiting. An open of the target for deleting it, sharing everything, tells them apart: a
+// holder meets it as a sharing violation, the rules (or a folder at the name) deny it too.
+TAttemptResult AfterDeniedRename(const TInstallDirectory& folder, const std::wstring& targetName) {
+    TFileHandle target;
+    const DWORD error = folder.OpenEntry(targetName, DELETE, kShareAll, FILE_OPEN, target);
+    if (InUseError(error))
+        return TAttemptResult::InUse;
+    // Open now, or gone: a holder came and went since the probe; another attempt decides.
+    return error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND ? TAttemptResult::InUse
+                                                                   : TAttemptResult::Failed;
+}
+
 // The target must be free for an exclusive open, as a direct create would demand, before the
-// new file is renamed over it; a holder's handle would otherwise see its file vanish. The new
-// file is made plain just before: share mode 0 does not keep another process from opening it
-// for its attributes alone and marking it read-only, hidden or system, and the target must
-// carry none of these marks, or the next run refuses to replace it.
+// new file is renamed over it; a holder's handle would otherwise see its file vanish. The probe
+// opens files only: a folder at the name fails it. The new file is made plain just before:
+// share mode 0 does not keep another process from opening it for its attributes alone and
+// marking it read-only, hidden or system, and the target must carry none of these marks, or
+// the next run refuses to replace it.
 TAttemptResult ReplaceTarget(const TInstallDirectory& folder, TTemporaryFile& file,
                              const std::wstring& targetName) {
     {
@@ -146,15 +161,27 @@ TAttemptResult ReplaceTarget(const TInstallDirectory& folder, TTemporaryFile& fi
     if (!MakePlain(file.get()))
         return TAttemptResult::Failed;
     const DWORD error = RenameInto(folder, file.get(), targetName);
-    // A network volume can apply a rename and still report a failure: where the file already
-    // lies under the target's name, it is the target, and deleting it would lose both files.
-    if (error == ERROR_SUCCESS || folder.Holds(file.get(), targetName)) {
+    if (error == ERROR_SUCCESS) {
         file.Keep();
         return TAttemptResult::Done;
     }
-    // Someone opened the target between the probe and the rename.
-    return InUseError(error) || error == ERROR_ACCESS_DENIED ? TAttemptResult::InUse
-                                                             : TAttemptResult::Failed;
+    // A network volume can apply a rename and still report a failure: where the file already is
+    // the target, deleting it would lose both files. Where nothing tells, it is kept all the
+    // same: a leftover goes with the next write, a deleted data file is lost.
+    switch (folder.Holds(file.get(), targetName)) {
+        case TSameFile::Yes:
+            file.Keep();
+            return TAttemptResult::Done;
+        case TSameFile::Unknown:
+            file.Keep();
+            break;
+        case TSameFile::No:
+            break;
+    }
+    if (InUseError(error))
+        return TAttemptResult::InUse;  // someone opened the target since the probe
+    return error == ERROR_ACCESS_DENIED ? AfterDeniedRename(folder, targetName)
+                                        : TAttemptResult::Failed;
 }
 
 TWriteResult PutCarriedFile(const std::string& name, const std::string& type,

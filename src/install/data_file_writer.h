@@ -18,8 +18,8 @@ namespace telvo {
 // pieces (WriteInPieces), into a new file of an unpredictable name beside the target, held open
 // exclusively; that file is flushed and then renamed over the target through its handle. So the
 // old target stays whole until the new one is complete, and no payload-sized buffer is needed.
-// While another process holds the target open the rename is retried (kFileInUseAttempts,
-// kFileInUseRetryDelayMs apart).
+// While another process holds the target open (or under an opportunistic lock) the rename is
+// retried (kFileInUseAttempts, kFileInUseRetryDelayMs apart); no open waits for that process.
 //
 // Runs of the package take turns at writing (writer_lock.h). Before writing, the writer removes
 // the temporary files that earlier, interrupted runs left beside the target (plain files of its
@@ -27,17 +27,22 @@ namespace telvo {
 // write cleans up after it.
 //
 // Returns true when the target holds the resource's bytes. On any failure (resource missing,
-// folder not open or not writable, target read-only, hidden, system or held open, disk full) it
-// shows "Can't install file " + folder.Path() + targetName through ShowErrorBox, leaves the
-// target as it was, removes its temporary file and returns false.
+// folder not open or not writable, target a folder, read-only, hidden, system, held open or
+// not to be deleted by its access rules, disk full) it shows "Can't install file " +
+// folder.Path() + targetName through ShowErrorBox, leaves the target as it was, removes its
+// temporary file and returns false. A rename reported as failed after which the new file is the
+// target (a network volume can do that) counts as done; where it cannot be told whether it is,
+// the new file stays, as a leftover the next write removes, and the failure is reported.
 bool WriteDataFile(const std::string& resourceName, const std::string& resourceType,
                    const TInstallDirectory& folder, const std::string& targetName);
 
 enum class TWriteResult {
     Written,
-    Failed,    // a failure a later attempt would meet again (disk full, a read-only target...)
-    InUse,     // the target stayed in use past the wait, or another run kept writing past its
-               // minute: nothing changed, and a later attempt may succeed
+    Failed,    // a failure a later attempt would meet again (disk full, a read-only target, a
+               // folder at the target's name, a target its access rules keep from deletion...)
+    InUse,     // another process held the target open (or under an opportunistic lock) past
+               // the wait, or another run kept writing past its minute: nothing changed, and a
+               // later attempt may succeed
     Withheld,  // the caller said no
 };
 
@@ -46,9 +51,10 @@ enum class TWriteResult {
 // failed earlier. When it says no, the new file is removed, nothing is shown, the target is left
 // as it was and the result is Withheld. A failure shows the writer's message and is InUse when
 // only a holder of the target or of the writer lock stood in the way, otherwise Failed. The new
-// file is removed on every road, also when `mayReplace` throws. This lets the caller finish a check
-// of its own while the bytes are written, without anything visible changing before the check has
-// passed.
+// file is removed on every road, also when `mayReplace` throws, but the one where a rename was
+// reported as failed and nothing tells whether it happened (see WriteDataFile). This lets the
+// caller finish a check of its own while the bytes are written, without anything visible changing
+// before the check has passed.
 TWriteResult WriteDataFileGated(const std::string& resourceName, const std::string& resourceType,
                                 const TInstallDirectory& folder, const std::string& targetName,
                                 const std::function<bool()>& mayReplace);

@@ -1,6 +1,6 @@
 #include "install/folder_size.h"
 
-#include "install/folder_walk.h"
+#include <windows.h>
 
 namespace telvo {
 
@@ -13,8 +13,9 @@ class TOpenedFolder final : public TWalkFolder {
     explicit TOpenedFolder(TInstallDirectory&& owned) : Owned(std::move(owned)), Folder(Owned) {}
 
     void List(const TEntrySink& sink) const override {
-        for (const TInstallDirectory::TEntry& entry : Folder.Entries())
-            sink(TFolderEntry{entry.Name, entry.Attributes, entry.SizeLow});
+        Folder.VisitEntries({}, [&](const TInstallDirectory::TEntry& entry) {
+            return sink(TFolderEntry{entry.Name, entry.Attributes, entry.SizeLow});
+        });
     }
 
     std::unique_ptr<TWalkFolder> OpenFolder(std::wstring_view name) const override {
@@ -32,9 +33,18 @@ class TOpenedFolder final : public TWalkFolder {
 }  // namespace
 
 int32_t GetFolderSize(const TInstallDirectory& folder) {
+    // GetTickCount, not GetTickCount64 (Windows Vista on): the difference of two of its values
+    // stays right across its wrap after 49.7 days.
+    const DWORD start = GetTickCount();
+    return GetFolderSize(
+        folder, {kWalkEntryLimit, [start] { return GetTickCount() - start >= kWalkTimeLimitMs; }});
+}
+
+int32_t GetFolderSize(const TInstallDirectory& folder, const TWalkBound& bound) {
     if (!folder)
         return kNoFolderSize;
-    return SizeInKilobytes(WalkFolderTree(TOpenedFolder(folder)));
+    const std::optional<uint32_t> total = WalkFolderTree(TOpenedFolder(folder), bound);
+    return total ? SizeInKilobytes(*total) : kNoFolderSize;
 }
 
 }  // namespace telvo

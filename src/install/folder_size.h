@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "install/folder_walk.h"
 #include "install/install_directory.h"
 
 namespace telvo {
@@ -12,7 +13,11 @@ namespace telvo {
 // The total is summed in 32 bits from each size's low 32 bits and wraps modulo 4 GiB. Every
 // sub-folder is opened relative to its parent's handle; folders that cannot be opened or
 // listed, and links to folders (symbolic links, junctions, mount points), add nothing. Returns
-// -1 when `folder` is not open. Shows nothing.
+// -1 when `folder` is not open, and when the walk meets more than kWalkEntryLimit entries or
+// takes longer than kWalkTimeLimitMs: no size rather than a part of one. Shows nothing.
 int32_t GetFolderSize(const TInstallDirectory& folder);
+
+// The same within another bound.
+int32_t GetFolderSize(const TInstallDirectory& folder, const TWalkBound& bound);
 
 }  // namespace telvo

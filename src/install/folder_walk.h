@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace telvo {
 
-// The size that cannot be measured: no folder name, or a name that is not a folder.
+// The size that cannot be measured: no folder name, a name that is not a folder, or a tree past
+// the walk's bound.
 constexpr int32_t kNoFolderSize = -1;
 
 // Attribute bits the walk looks at, as the Windows listing reports them.
@@ -23,7 +25,8 @@ struct TFolderEntry {
     uint32_t SizeLow = 0;  // low 32 bits of the size
 };
 
-using TEntrySink = std::function<void(const TFolderEntry&)>;
+// Takes one entry of a listing; false ends the listing.
+using TEntrySink = std::function<bool(const TFolderEntry&)>;
 
 // One folder of the walk, already opened: it lists itself and opens its sub-folders by name,
 // relative to itself, so that a name renamed or relinked meanwhile leads nowhere else.
@@ -35,8 +38,8 @@ class TWalkFolder {
     TWalkFolder& operator=(const TWalkFolder&) = delete;
     TWalkFolder(TWalkFolder&&) = delete;
     TWalkFolder& operator=(TWalkFolder&&) = delete;
-    // Gives every entry to `sink` ("." and ".." too where the listing has them); nothing when
-    // the folder cannot be listed.
+    // Gives every entry to `sink` ("." and ".." too where the listing has them) until `sink`
+    // returns false; nothing when the folder cannot be listed.
     virtual void List(const TEntrySink& sink) const = 0;
     // The sub-folder listed as `name`, or null when it cannot be opened or is a link of any
     // kind (what the attributes of the listing do not show, the opening must catch).
@@ -54,11 +57,25 @@ constexpr int32_t SizeInKilobytes(uint32_t byteTotal) {
     return static_cast<int32_t>(byteTotal >> 10);
 }
 
+// How far a walk may go. A folder that a user may write can hold millions of entries, or gain
+// them while it is walked; the application's own tree holds a few thousand.
+constexpr uint32_t kWalkEntryLimit = 100000;
+constexpr uint32_t kWalkTimeLimitMs = 10000;  // the caller's clock decides (TWalkBound::Expired)
+
+struct TWalkBound {
+    // Entries a walk may meet, files and folders of every listing, "." and ".." left out.
+    uint32_t MaxEntries = kWalkEntryLimit;
+    // Asked at every entry: true once the walk's time is up. Empty: never.
+    std::function<bool()> Expired;
+};
+
 // Walks `top` breadth-first: the folder itself, then every sub-folder in the order it was
 // found, each listed exactly once. Every non-folder entry counts, whatever its attributes. "."
 // and ".." are skipped; folders that are links (reparse points by their listed attributes, or
 // refused by OpenFolder) are neither counted nor entered, so no walk leaves the tree or loops;
-// a sub-folder that cannot be opened is skipped. Returns the byte total.
-uint32_t WalkFolderTree(const TWalkFolder& top);
+// a sub-folder that cannot be opened is skipped. Returns the byte total, or nothing when the
+// walk met more than `bound.MaxEntries` entries or its time expired: it stops there, in the
+// middle of a listing too, and a part of the tree is no size of it.
+std::optional<uint32_t> WalkFolderTree(const TWalkFolder& top, const TWalkBound& bound = {});
 
 }  // namespace telvo

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "install/write_plan.h"
+#include "install/writer_seams.h"
 #include "startup/code_page.h"
 #include "startup/safe_loading.h"
 
@@ -23,7 +24,14 @@ using TNtQueryDirectoryFile = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO
                                                PUNICODE_STRING, BOOLEAN);
 using TGetFinalPathNameByHandleW = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
 
-constexpr ULONG kCreateOptions = FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT;
+// FILE_COMPLETE_IF_OPLOCKED: an open never waits for another process. Where that process holds
+// an opportunistic lock on the entry, Windows would otherwise hold the open until the lock's
+// break is acknowledged, for as long as its holder likes.
+constexpr ULONG kCreateOptions =
+    FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT | FILE_COMPLETE_IF_OPLOCKED;
+// The success status of an open that met an opportunistic lock whose break is under way: it
+// gives a handle all the same.
+constexpr NTSTATUS kOplockBreakInProgress = 0x00000108;
 constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // What a folder is opened for to be listed and to have entries opened in it.
 constexpr ACCESS_MASK kListAccess =
@@ -68,7 +76,7 @@ TGetFinalPathNameByHandleW FinalPathCall() {
 // cannot say: Windows XP lacks the call, and a file system or redirector may give no path.
 std::wstring FinalPathOf(HANDLE handle) {
     const TGetFinalPathNameByHandleW finalPath = FinalPathCall();
-    if (!finalPath)
+    if (!finalPath || FinalPathsHidden())
         return {};
     std::wstring path(MAX_PATH, L'\0');
     DWORD length = finalPath(handle, path.data(), static_cast<DWORD>(path.size()), 0);
@@ -127,14 +135,19 @@ DWORD TInstallDirectory::OpenRelative(const std::wstring& name, ACCESS_MASK acce
     const NTSTATUS result =
         createFile(&opened, access | SYNCHRONIZE, &attributes, &status, nullptr,
                    FILE_ATTRIBUTE_NORMAL, share, disposition, kCreateOptions | options, nullptr, 0);
-    file.reset(result == 0 ? opened : nullptr);
+    // Every success status gives a handle; only a plain success is an open the caller gets.
+    TFileHandle handle(NT_SUCCESS(result) ? opened : nullptr);
+    // Another process holds the entry and is asked to let go: in use, as a sharing violation.
+    if (result == kOplockBreakInProgress)
+        return ERROR_SHARING_VIOLATION;
+    if (result == 0)
+        file = std::move(handle);
     return ErrorOf(result);
 }
 
 DWORD TInstallDirectory::OpenEntry(const std::wstring& name, ACCESS_MASK access, ULONG share,
                                    ULONG disposition, TFileHandle& file) const {
-    return OpenRelative(name, access, share, disposition,
-                        disposition == FILE_CREATE ? FILE_NON_DIRECTORY_FILE : 0, file);
+    return OpenRelative(name, access, share, disposition, FILE_NON_DIRECTORY_FILE, file);
 }
 
 TInstallDirectory TInstallDirectory::OpenFolder(const std::wstring& name) const {
@@ -203,22 +216,42 @@ bool TInstallDirectory::IsPlainEntry(HANDLE file, const std::wstring& name) cons
     // without the call (Windows XP, with no such links either) goes by the attributes alone.
     if (FinalPath.empty())
         return FinalPathCall() == nullptr;
-    return Holds(file, name);
+    return IsPathOfEntry(FinalPath, FinalPathOf(file), name);
 }
 
-bool TInstallDirectory::Holds(HANDLE file, const std::wstring& name) const {
-    return !FinalPath.empty() && IsPathOfEntry(FinalPath, FinalPathOf(file), name);
+TSameFile TInstallDirectory::Holds(HANDLE file, const std::wstring& name) const {
+    if (!FinalPath.empty()) {
+        const std::wstring filePath = FinalPathOf(file);
+        if (!filePath.empty())
+            return IsPathOfEntry(FinalPath, filePath, name) ? TSameFile::Yes : TSameFile::No;
+    }
+    // No path to go by: the entry now at the name, opened for its attributes alone (which
+    // neither meets a share mode nor breaks an opportunistic lock), is or is not the same file
+    // of the same volume.
+    TFileHandle entry;
+    const DWORD error = OpenRelative(name, FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, 0, entry);
+    if (error == ERROR_FILE_NOT_FOUND)
+        return TSameFile::No;
+    BY_HANDLE_FILE_INFORMATION own{};
+    BY_HANDLE_FILE_INFORMATION found{};
+    if (error != ERROR_SUCCESS || !GetFileInformationByHandle(file, &own) ||
+        !GetFileInformationByHandle(entry.get(), &found))
+        return TSameFile::Unknown;
+    return own.dwVolumeSerialNumber == found.dwVolumeSerialNumber &&
+                   own.nFileIndexHigh == found.nFileIndexHigh &&
+                   own.nFileIndexLow == found.nFileIndexLow
+               ? TSameFile::Yes
+               : TSameFile::No;
 }
 
-std::vector<TInstallDirectory::TEntry> TInstallDirectory::Entries(const std::wstring& mask) const {
+void TInstallDirectory::VisitEntries(const std::wstring& mask, const TEntryVisitor& visit) const {
     static const auto queryDirectory = NtEntry<TNtQueryDirectoryFile>("NtQueryDirectoryFile");
-    std::vector<TEntry> entries;
     // A listing's mask sticks to the handle it was first given on: the opening itself takes the
     // first listing, every later one goes through a fresh opening of the same directory.
     TFileHandle fresh;
     if (Listed && OpenRelative(L"", FILE_LIST_DIRECTORY, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE,
                                fresh) != ERROR_SUCCESS)
-        return entries;
+        return;
     Listed = true;
     const HANDLE listing = fresh ? fresh.get() : Handle.get();
     UNICODE_STRING pattern{};
@@ -234,19 +267,27 @@ std::vector<TInstallDirectory::TEntry> TInstallDirectory::Entries(const std::wst
                            static_cast<ULONG>(bufferBytes), FileDirectoryInformation, FALSE,
                            mask.empty() ? nullptr : &pattern, restart);
         if (result != 0)
-            break;  // no more entries, or a failure: what was listed stands
+            return;  // no more entries, or a failure: what was listed stands
         const auto* bytes = reinterpret_cast<const char*>(buffer.data());
         for (ULONG offset = 0;;) {
             const auto* entry = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(bytes + offset);
-            std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
-            if (name != L"." && name != L"..")
-                entries.push_back(TEntry{std::move(name), entry->FileAttributes,
-                                         static_cast<uint32_t>(entry->EndOfFile.LowPart)});
+            TEntry found{std::wstring(entry->FileName, entry->FileNameLength / sizeof(wchar_t)),
+                         entry->FileAttributes, static_cast<uint32_t>(entry->EndOfFile.LowPart)};
+            if (found.Name != L"." && found.Name != L".." && !visit(found))
+                return;
             if (entry->NextEntryOffset == 0)
                 break;
             offset += entry->NextEntryOffset;
         }
     }
+}
+
+std::vector<TInstallDirectory::TEntry> TInstallDirectory::Entries(const std::wstring& mask) const {
+    std::vector<TEntry> entries;
+    VisitEntries(mask, [&](TEntry& entry) {
+        entries.push_back(std::move(entry));
+        return true;
+    });
     return entries;
 }
 

@@ -6,17 +6,26 @@
 // value. Looked up again by path, a name could be steered by a link planted in the folder's
 // chain or at the name itself, between the checks and the write or within the write, and the
 // run would then read texts from, write into or measure another folder than the one it checked.
+//
+// No open here waits for another process: where one holds an opportunistic lock on an entry,
+// the open fails at once as the entry in use (a sharing violation), so the run's own waits
+// (the version read's, the writer's) bound it; an open for the attributes alone passes such a
+// lock, as it passes share modes.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "startup/win_handles.h"
 
 namespace telvo {
+
+// Whether an open file is the entry of a name: Unknown where the system gives nothing to tell.
+enum class TSameFile { Yes, No, Unknown };
 
 class TInstallDirectory {
   public:
@@ -26,6 +35,8 @@ class TInstallDirectory {
         uint32_t Attributes = 0;
         uint32_t SizeLow = 0;  // the low 32 bits of the size, as a directory listing gives it
     };
+    // Takes one entry of a listing (its own to keep); false ends the listing.
+    using TEntryVisitor = std::function<bool(TEntry&)>;
 
     // Nothing opened: tests false, and every operation on entries fails.
     TInstallDirectory() = default;
@@ -72,9 +83,14 @@ class TInstallDirectory {
     // handle it was first given on. Empty when the directory cannot be listed.
     std::vector<TEntry> Entries(const std::wstring& mask = {}) const;
 
+    // Entries, given one at a time to `visit` as the listing goes, until it returns false: a
+    // folder of any size is listed without holding all its entries.
+    void VisitEntries(const std::wstring& mask, const TEntryVisitor& visit) const;
+
     // Opens the entry `name` itself, never a link's target (the link is opened as a file
-    // instead, where the file system has links of its own). `disposition` is FILE_OPEN or
-    // FILE_CREATE; a created file is a plain file. Returns a Win32 error code, 0 on success.
+    // instead, where the file system has links of its own), and never a folder: a folder at the
+    // name fails with access denied. `disposition` is FILE_OPEN or FILE_CREATE; a created file
+    // is a plain file. Returns a Win32 error code, 0 on success.
     DWORD OpenEntry(const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
                     TFileHandle& file) const;
 
@@ -85,9 +101,11 @@ class TInstallDirectory {
     // system without the call (Windows XP) the attributes decide alone.
     bool IsPlainEntry(HANDLE file, const std::wstring& name) const;
 
-    // True when the system says the open `file` lies in this directory under `name`; false
-    // where it cannot say.
-    bool Holds(HANDLE file, const std::wstring& name) const;
+    // Whether the open `file` is this directory's entry `name`: by where the system says the
+    // file lies, else, where it gives no path, by the identity (volume and file id) of the entry
+    // now at the name, opened here for its attributes without following a link. Unknown where
+    // neither can tell.
+    TSameFile Holds(HANDLE file, const std::wstring& name) const;
 
     // The names of the directory's entries, "." and ".." left out.
     std::vector<std::wstring> EntryNames() const;
@@ -98,7 +116,9 @@ class TInstallDirectory {
 
   private:
     // NtCreateFile of `name` relative to this directory with FILE_OPEN_REPARSE_POINT and
-    // `options`; the empty name opens this directory again. Returns a Win32 error code.
+    // `options`; the empty name opens this directory again. Never waits for another process:
+    // an entry under an opportunistic lock whose break is under way fails as in use
+    // (ERROR_SHARING_VIOLATION). Returns a Win32 error code.
     DWORD OpenRelative(const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
                        ULONG options, TFileHandle& file) const;
     // True when `entry`, opened here as `name` and lying at `entryPath` (its final path), is no

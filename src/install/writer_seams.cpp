@@ -18,6 +18,11 @@ TRenameInto& Rename() {
     return rename;
 }
 
+bool& FinalPathsHiddenFlag() {
+    static bool hidden = false;
+    return hidden;
+}
+
 }  // namespace
 
 bool DrawTemporaryTag(uint32_t& tag) {
@@ -41,6 +46,14 @@ DWORD RenameInto(const TInstallDirectory& folder, HANDLE file, const std::wstrin
 
 TRenameInto ReplaceRenameInto(TRenameInto rename) {
     return std::exchange(Rename(), std::move(rename));
+}
+
+bool FinalPathsHidden() {
+    return FinalPathsHiddenFlag();
+}
+
+bool HideFinalPaths(bool hide) {
+    return std::exchange(FinalPathsHiddenFlag(), hide);
 }
 
 }  // namespace telvo

@@ -1,7 +1,8 @@
-// The two things about the data file writer that a test cannot bring about from outside: which
-// names the system's random generator draws for temporary files, and a rename that the file
-// system applies but reports as failed (as a network redirector can). The package itself never
-// replaces either.
+// The things about the data file writer and the install folder that a test cannot bring about
+// from outside: which names the system's random generator draws for temporary files, a rename
+// that the file system applies but reports as failed (as a network redirector can), and a
+// system whose final-path call gives no path (as a file system or redirector may). The package
+// itself never replaces any of them.
 #pragma once
 
 #include <windows.h>
@@ -34,5 +35,11 @@ DWORD RenameInto(const TInstallDirectory& folder, HANDLE file, const std::wstrin
 using TRenameInto = std::function<DWORD(const TInstallDirectory&, HANDLE, const std::wstring&)>;
 // Installs another rename and returns the previous one; an empty one restores MoveInto.
 TRenameInto ReplaceRenameInto(TRenameInto rename);
+
+// Whether GetFinalPathNameByHandleW, where the system has it, gives no path for any file or
+// folder, as a file system or redirector may: false unless a test said otherwise.
+bool FinalPathsHidden();
+// Sets that and returns what it was.
+bool HideFinalPaths(bool hide);
 
 }  // namespace telvo

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace telvo {
 namespace {
 
@@ -35,10 +38,39 @@ TEST(AddTrailingBackslashTest, ReadsDoubleByteCharactersWhole) {
     folder = hyo;
     AddTrailingBackslash(folder, kSingleByte);
     EXPECT_EQ(folder, hyo);
-    // A lead byte with nothing after it is a character of its own.
-    folder = "C:\\\x95";
-    AddTrailingBackslash(folder, test::CodePage932());
-    EXPECT_EQ(folder, "C:\\\x95\\");
+}
+
+// Every text of up to four bytes from a letter, a colon, a backslash, lead bytes and the second
+// byte of "表", under no lead bytes, code page 932's and a table where every byte leads (the
+// backslash too): the rule keeps the text, adds at most two bytes, ends it in a backslash
+// character and changes nothing when applied again; a text that ends in one stays as it is.
+TEST(AddTrailingBackslashTest, EndsInABackslashCharacterAndStaysSo) {
+    TLeadBytes everyByte;
+    everyByte.set();
+    const std::string bytes = {'C', ':', '\\', '\x95', '\x81', '\xFC', 'a'};
+    std::vector<std::string> texts;
+    std::vector<std::string> shorter = {""};
+    for (int length = 1; length <= 4; ++length) {
+        std::vector<std::string> longer;
+        for (const std::string& text : shorter)
+            for (char byte : bytes) longer.push_back(text + byte);
+        texts.insert(texts.end(), longer.begin(), longer.end());
+        shorter = std::move(longer);
+    }
+    for (const TLeadBytes& lead : {kSingleByte, test::CodePage932(), everyByte}) {
+        for (const std::string& text : texts) {
+            std::string folder = text;
+            AddTrailingBackslash(folder, lead);
+            ASSERT_TRUE(folder.starts_with(text) && folder.size() <= text.size() + 2) << text;
+            ASSERT_TRUE(test::EndsInBackslashCharacter(folder, lead)) << text;
+            if (test::EndsInBackslashCharacter(text, lead)) {
+                ASSERT_EQ(folder, text);
+            }
+            std::string again = folder;
+            AddTrailingBackslash(again, lead);
+            ASSERT_EQ(again, folder) << text;
+        }
+    }
 }
 
 // The cut is the last backslash before the last byte; a leading quote moves the cut inside the

@@ -2,9 +2,9 @@
 // the elevated package starts runs without its rights; DLLs planted where the package would
 // find them first, with no loader settings helping, never get into it; links planted in and
 // above the install folder steer none of its writes, and a junction inside it adds nothing to
-// its measured size; a writer lock that a non-administrator made first holds up no update. Under
-// Wine they report themselves skipped; e2e_planted_dlls covers the DLLs there with Wine's native
-// overrides.
+// its measured size; a writer lock that a non-administrator made first holds up no update, and
+// neither do opportunistic locks on its files that are never let go. Under Wine they report
+// themselves skipped; e2e_planted_dlls covers the DLLs there with Wine's native overrides.
 #include <windows.h>
 #include <sddl.h>
 #include <winioctl.h>
@@ -488,6 +488,84 @@ TEST_F(WindowsOnlyAnyWindowsTest, WriterLockOfANonAdministratorHoldsUpNoUpdate) 
         EXPECT_TRUE(run.Boxes.empty());
         EXPECT_EQ(test::ReadDataVersion(Folder + "vost.cok"), kCarriedVersion);
         EXPECT_LT(elapsed, 30000u) << "the update waited for the lock";
+    }
+}
+
+// An exclusive opportunistic lock (read, write and handle caching) on the file at `path`, as any
+// user who may read the file can take one, through a handle of its own; its break is never
+// acknowledged, so an open that waited for the break would wait for ever. Let go at the end.
+class TUnacknowledgedOplock {
+  public:
+    explicit TUnacknowledgedOplock(const std::string& path)
+        : File(CreateFileA(path.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr)),
+          Done(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+        Overlapped.hEvent = Done.get();
+        REQUEST_OPLOCK_INPUT_BUFFER input{
+            REQUEST_OPLOCK_CURRENT_VERSION, sizeof input,
+            OPLOCK_LEVEL_CACHE_READ | OPLOCK_LEVEL_CACHE_HANDLE | OPLOCK_LEVEL_CACHE_WRITE,
+            REQUEST_OPLOCK_INPUT_FLAG_REQUEST};
+        // Granted, the request stays pending until the lock breaks. Another opener of the file
+        // (a virus scanner after its write) keeps an exclusive lock from being granted a while.
+        for (int attempt = 0; attempt < 50 && File && Done && !Granted; ++attempt) {
+            if (attempt > 0)
+                Sleep(100);
+            Granted = !DeviceIoControl(File.get(), FSCTL_REQUEST_OPLOCK, &input, sizeof input,
+                                       &Output, sizeof Output, nullptr, &Overlapped) &&
+                      GetLastError() == ERROR_IO_PENDING;
+        }
+    }
+    ~TUnacknowledgedOplock() {
+        if (!Granted)
+            return;
+        CancelIoEx(File.get(), &Overlapped);
+        DWORD ignored = 0;
+        GetOverlappedResult(File.get(), &Overlapped, &ignored, TRUE);
+    }
+    TUnacknowledgedOplock(const TUnacknowledgedOplock&) = delete;
+    TUnacknowledgedOplock& operator=(const TUnacknowledgedOplock&) = delete;
+
+    bool Granted = false;
+    // True once an open of another process broke the lock.
+    bool Broken() const { return WaitForSingleObject(Done.get(), 0) == WAIT_OBJECT_0; }
+
+  private:
+    TFileHandle File;
+    TEventHandle Done;
+    OVERLAPPED Overlapped{};
+    REQUEST_OPLOCK_OUTPUT_BUFFER Output{REQUEST_OPLOCK_CURRENT_VERSION,
+                                        sizeof(REQUEST_OPLOCK_OUTPUT_BUFFER)};
+};
+
+// Opportunistic locks on the data file and on a language file, broken by the package's opens and
+// never acknowledged, hold up no open: the version read gives up after its attempts
+// ("filecantopen", exit 6), a silent write after its wait (exit 1618, the old file kept), and a
+// language file under such a lock is one that cannot be read (exit 3).
+TEST_F(WindowsOnlyAnyWindowsTest, UnacknowledgedOplocksHoldUpNoRun) {
+    if (test::RunsUnderWine())
+        GTEST_SKIP() << "Wine has no opportunistic locks (FSCTL_REQUEST_OPLOCK), so what an "
+                        "open meets at a lock whose break is never acknowledged only Windows "
+                        "can show";
+    LayOut("oplocks");
+    const struct {
+        const char* file;
+        const char* arguments;
+        int exitCode;
+    } cases[] = {
+        {"vost.cok", "", 6}, {"vost.cok", "modest", 1618}, {"language\\english.lng", "modest", 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + c.arguments);
+        {
+            const TUnacknowledgedOplock oplock(Folder + c.file);
+            ASSERT_TRUE(oplock.Granted) << "no oplock could be had, error " << GetLastError();
+            const TBotRun run =
+                RunAnsweringBoxes("\"" + Package() + "\" " + c.arguments, {}, 60000);
+            EXPECT_EQ(run.ExitCode, c.exitCode);
+            EXPECT_FALSE(run.Boxes.empty());
+            EXPECT_TRUE(oplock.Broken()) << "the package never met the lock";
+        }
+        EXPECT_EQ(test::ReadDataVersion(Folder + "vost.cok"), 40);
     }
 }
 

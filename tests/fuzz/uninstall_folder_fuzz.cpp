@@ -1,5 +1,7 @@
-// The install folder as the package reads it from an uninstall entry's "UninstallString": the
-// entry may sit in a registry hive the user can write. Each input is one value.
+// The install folder as the package reads it from an uninstall entry's "UninstallString" (the
+// entry may sit in a registry hive the user can write), and the folder rule every folder text
+// passes through. Each input is one value; one of 32 bytes or more also gives its first 32 bytes
+// as a table of lead bytes for the rest.
 #include <cstdint>
 #include <string>
 
@@ -35,6 +37,21 @@ void CheckFolder(std::string_view value, const TLeadBytes& lead) {
                folder.find('"') != folder.npos);
 }
 
+// The folder rule keeps the text, ends it in a backslash character (never a lead byte's second
+// byte) and changes nothing when applied again.
+void CheckTrailingBackslash(std::string_view text, const TLeadBytes& lead) {
+    if (text.empty())
+        return;
+    std::string folder(text);
+    AddTrailingBackslash(folder, lead);
+    FUZZ_CHECK(folder.starts_with(text) && folder.size() <= text.size() + 2);
+    FUZZ_CHECK(test::EndsInBackslashCharacter(folder, lead));
+    FUZZ_CHECK(folder == text || !test::EndsInBackslashCharacter(text, lead));
+    std::string again = folder;
+    AddTrailingBackslash(again, lead);
+    FUZZ_CHECK(again == folder);
+}
+
 // The 32-bit view's twin holds the key path with one node put in after its first backslash.
 void CheckWowPath(std::string_view keyPath) {
     const std::string twin = Wow6432KeyPath(keyPath);
@@ -54,5 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     telvo::CheckFolder(value, telvo::kSingleByte);
     telvo::CheckFolder(value, codePage932);
     telvo::CheckWowPath(value);
+    telvo::CheckTrailingBackslash(value, telvo::kSingleByte);
+    telvo::CheckTrailingBackslash(value, codePage932);
+    if (size >= 32) {
+        telvo::TLeadBytes lead;
+        for (size_t bit = 0; bit < 256; ++bit) lead[bit] = (data[bit / 8] >> (bit % 8)) & 1;
+        telvo::CheckTrailingBackslash(value.substr(32), lead);
+    }
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "install/writer_seams.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,7 @@ class DataFileWriterTest : public testing::Test {
     }
     void TearDown() override { DoneStartupState(); }
 
+    bool SwapInAFolder() const;
     void ExpectOneFailureBox(const std::string& target) {
         ASSERT_EQ(Boxes.Shown().size(), 1u);
         const TBoxRequest& box = Boxes.Shown()[0];
@@ -347,20 +349,9 @@ namespace {
 
 constexpr DWORD kMarks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-// Puts a writer seam back when the test ends, on every road.
-template <typename TSeam, TSeam (*Replace)(TSeam)>
-class TSeamScope {
-  public:
-    explicit TSeamScope(TSeam seam) : Previous(Replace(std::move(seam))) {}
-    ~TSeamScope() { Replace(std::move(Previous)); }
-    TSeamScope(const TSeamScope&) = delete;
-    TSeamScope& operator=(const TSeamScope&) = delete;
-
-  private:
-    TSeam Previous;
-};
-using TTagScope = TSeamScope<TTagSource, ReplaceTemporaryTagSource>;
-using TRenameScope = TSeamScope<TRenameInto, ReplaceRenameInto>;
+using TTagScope = test::TSeamScope<TTagSource, ReplaceTemporaryTagSource>;
+using TRenameScope = test::TSeamScope<TRenameInto, ReplaceRenameInto>;
+using TFinalPathScope = test::TSeamScope<bool, HideFinalPaths>;
 
 // The writer's temporary file in `folder` while it is on its way: the one entry but the target.
 std::string TemporaryFileIn(const std::string& folder) {
@@ -429,19 +420,96 @@ TEST(TemporaryTagTest, DrawsWithinOneTickAllDiffer) {
 }
 
 // A network volume can apply the rename and report a failure: the new file already is the
-// target, so it stays, and the write counts as done.
+// target, as the system says where it lies or, where it gives no path, as the identity of the
+// entry at the target's name shows. It stays, and the write counts as done.
 TEST_F(DataFileWriterTest, ARenameReportedAsFailedThatHappenedCountsAsDone) {
-    test::WriteFileBytes(Target, test::OldFileBytes(1000));
     const TRenameScope rename(
         [](const TInstallDirectory& folder, HANDLE file, const std::wstring& name) -> DWORD {
             folder.MoveInto(file, name);
             return ERROR_UNEXP_NET_ERR;
         });
+    for (const bool pathsHidden : {false, true}) {
+        SCOPED_TRACE(pathsHidden ? "no final paths" : "final paths");
+        const TFinalPathScope finalPaths(pathsHidden);
+        test::WriteFileBytes(Target, test::OldFileBytes(1000));
 
-    EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
+        EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
 
-    EXPECT_TRUE(Boxes.Shown().empty());
-    EXPECT_TRUE(test::FileEquals(Target, Payload));
+        EXPECT_TRUE(Boxes.Shown().empty());
+        EXPECT_TRUE(test::FileEquals(Target, Payload));
+        EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
+    }
+}
+
+// A folder put at the target's name by the time the new file is complete (the probe before the
+// rename refuses it, so nothing is renamed) or between the probe and the rename (which is then
+// denied, and so is an open of the folder to delete it: no holder stands in the way). No wait
+// cures either, so the write fails at its first attempt, not as in use, and the new file goes.
+TEST_F(DataFileWriterTest, AFolderAtTheTargetsNameFailsAtOnce) {
+    bool swapAtRename = false;
+    int renames = 0;
+    const TRenameScope rename(
+        [&](const TInstallDirectory& folder, HANDLE file, const std::wstring& name) -> DWORD {
+            ++renames;
+            if (swapAtRename && !SwapInAFolder())
+                return ERROR_GEN_FAILURE;
+            return folder.MoveInto(file, name);
+        });
+    for (const bool atRename : {false, true}) {
+        SCOPED_TRACE(atRename ? "swapped in at the rename" : "there by the probe");
+        swapAtRename = atRename;
+        renames = 0;
+        test::TScriptedBoxes boxes;
+        test::WriteFileBytes(Target, test::OldFileBytes(1000));
+
+        EXPECT_EQ(test::WriteDataFileAt(Target, [&] { return atRename || SwapInAFolder(); }),
+                  TWriteResult::Failed);
+
+        EXPECT_EQ(renames, atRename ? 1 : 0);
+        ASSERT_EQ(boxes.Shown().size(), 1u);
+        EXPECT_EQ(boxes.Shown()[0].Text, "Can't install file " + Target);
+        EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
+        EXPECT_TRUE(RemoveDirectoryA(Target.c_str()));
+    }
+}
+
+// Replaces the old target file by an empty folder of its name.
+bool DataFileWriterTest::SwapInAFolder() const {
+    return DeleteFileA(Target.c_str()) && CreateDirectoryA(Target.c_str(), nullptr);
+}
+
+// Sets the access rules of a file or folder from an SDDL text.
+bool SetAccessRules(const std::string& path, const char* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return false;
+    const bool set = SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor);
+    LocalFree(descriptor);
+    return set;
+}
+
+// A target whose access rules deny deleting it to everybody, in a folder that grants all but
+// the right to delete what it holds: the rename over it is denied, and so is an open to delete
+// it. Waiting cures neither, so the write fails at once, not as in use, and the old file stays.
+TEST_F(DataFileWriterTest, ATargetThatMayNotBeDeletedFailsAtOnce) {
+    if (test::RunsUnderWine())
+        GTEST_SKIP() << "Wine does not enforce file access rules, so only Windows can deny "
+                        "deleting the target to the elevated writer";
+    const std::string old = test::OldFileBytes(1000);
+    test::WriteFileBytes(Target, old);
+    // Everything on the folder but FILE_DELETE_CHILD (0x40), which would let its files go
+    // whatever their own rules say; files made in it may be deleted.
+    ASSERT_TRUE(SetAccessRules(Folder, "D:P(A;;0x1F01BF;;;WD)(A;OICIIO;FA;;;WD)"));
+    ASSERT_TRUE(SetAccessRules(Target, "D:P(D;;SD;;;WD)(A;;FA;;;WD)"));
+
+    const TWriteResult result = test::WriteDataFileAt(Target);
+
+    SetAccessRules(Target, "D:P(A;;FA;;;WD)");
+    SetAccessRules(Folder, "D:P(A;OICI;FA;;;WD)");
+    EXPECT_EQ(result, TWriteResult::Failed);
+    ExpectOneFailureBox(Target);
+    EXPECT_TRUE(test::FileEquals(Target, old));
     EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
 }
 

@@ -83,6 +83,21 @@ TEST(FolderSizeTest, NoFolderGivesMinusOne) {
         EXPECT_EQ(GetFolderSize(TInstallDirectory::Open(name)), -1) << name;
 }
 
+// A tree of 3 folders of 10 files of 1 KiB each, 33 entries: within a bound of 33 entries, or a
+// time that is not up, it has its size; past 32 entries, or once the time is up, none at all.
+TEST(FolderSizeTest, ATreePastTheWalksBoundHasNoSize) {
+    const std::string path = test::FreshTempFolder("size-bound");
+    for (char folder = 'a'; folder < 'd'; ++folder)
+        for (char file = '0'; file <= '9'; ++file)
+            LayOutFile(path, {std::string{folder, '\\', file}, 1024, FILE_ATTRIBUTE_NORMAL});
+    const TInstallDirectory folder = TInstallDirectory::Open(path);
+    EXPECT_EQ(GetFolderSize(folder), 30);
+    EXPECT_EQ(GetFolderSize(folder, {33, {}}), 30);
+    EXPECT_EQ(GetFolderSize(folder, {32, {}}), -1);
+    int asked = 0;
+    EXPECT_EQ(GetFolderSize(folder, {kWalkEntryLimit, [&] { return ++asked > 20; }}), -1);
+}
+
 // A sparse file of 4 GiB + 2048 bytes adds only its low 32 bits: 2048 bytes, 2 units.
 TEST(FolderSizeTest, FilesOf4GiBAndMoreCountModulo4GiB) {
     const std::string folder = test::FreshTempFolder("size-sparse");

@@ -1,9 +1,11 @@
-// TInstallDirectory against real folders of the test prefix: what it opens as the folder, and
-// that a link in it is opened as the link itself.
+// TInstallDirectory against real folders of the test prefix: what it opens as the folder, that
+// a link in it is opened as the link itself, and that an entry it cannot place is refused.
 #include "install/install_directory.h"
+#include "install/writer_seams.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "startup/win_handles.h"
@@ -53,6 +55,49 @@ TEST(InstallDirectoryTest, ALinkIsOpenedAsItself) {
     ASSERT_TRUE(GetFileInformationByHandle(link.get(), &information));
     EXPECT_NE(information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
     EXPECT_FALSE(directory.IsPlainEntry(link.get(), L"link.dat"));
+}
+
+using TFinalPathScope = test::TSeamScope<bool, HideFinalPaths>;
+constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Opens a folder holding the file "own.dat" and the folder "sub" with final paths given, with
+// none from the opening on (so none for the folder), and with none after the opening (so none
+// for its entries), and gives `check` each opening and whether paths were hidden.
+void OnEachFinalPathRoad(const std::function<void(const TInstallDirectory&, bool)>& check) {
+    const std::string path = FolderForThisTest();
+    test::WriteFileBytes(path + "own.dat", "own");
+    ASSERT_TRUE(CreateDirectoryA((path + "sub").c_str(), nullptr));
+    for (const int road : {0, 1, 2}) {
+        SCOPED_TRACE(road);
+        const TFinalPathScope atOpening(road == 1);
+        const TInstallDirectory folder = TInstallDirectory::Open(path);
+        const TFinalPathScope afterOpening(road != 0);
+        ASSERT_TRUE(folder);
+        check(folder, road != 0);
+    }
+}
+
+// Where the system has the final-path call but it gives no path, nothing tells a link from the
+// folder's own entry: the file and the sub-folder, accepted where paths are given, are refused.
+TEST(InstallDirectoryTest, AnEntryWithoutAFinalPathIsNoOwnEntry) {
+    OnEachFinalPathRoad([](const TInstallDirectory& folder, bool hidden) {
+        TFileHandle file;
+        EXPECT_EQ(folder.OpenOwnFile(L"own.dat", GENERIC_READ, FILE_SHARE_READ, file), !hidden);
+        EXPECT_EQ(bool(folder.OpenFolder(L"sub")), !hidden);
+        ASSERT_EQ(folder.OpenEntry(L"own.dat", GENERIC_READ, kShareAll, FILE_OPEN, file),
+                  static_cast<DWORD>(ERROR_SUCCESS));
+        EXPECT_EQ(folder.IsOwnFile(file.get(), L"own.dat"), !hidden);
+    });
+}
+
+// The same for the plain-entry check that leftovers pass before they are deleted.
+TEST(InstallDirectoryTest, AnEntryWithoutAFinalPathIsNoPlainEntry) {
+    OnEachFinalPathRoad([](const TInstallDirectory& folder, bool hidden) {
+        TFileHandle file;
+        ASSERT_EQ(folder.OpenEntry(L"own.dat", FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, file),
+                  static_cast<DWORD>(ERROR_SUCCESS));
+        EXPECT_EQ(folder.IsPlainEntry(file.get(), L"own.dat"), !hidden);
+    });
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -70,12 +71,14 @@ TEST(SizeArithmeticTest, LowDoubleWordsWrapAndKilobytesRoundDown) {
     EXPECT_EQ(AddFileSize(0xFFFFFC00u, 0x800), 0x400u);
 }
 
-// Folders from a table, by path; remembers which folders were listed, in order. Folders not in
-// the table open but cannot be listed; those in `Unopenable` cannot be opened at all.
+// Folders from a table, by path; remembers which folders were listed, in order, and how many
+// entries were given out. Folders not in the table open but cannot be listed; those in
+// `Unopenable` cannot be opened at all.
 struct TFakeTree {
     std::map<std::wstring, std::vector<TFolderEntry>> Folders;
     std::set<std::wstring> Unopenable;
     std::vector<std::wstring> Listed;
+    size_t Given = 0;
 
     class TFolder final : public TWalkFolder {
       public:
@@ -84,7 +87,9 @@ struct TFakeTree {
             Tree.Listed.push_back(Path);
             auto found = Tree.Folders.find(Path);
             if (found != Tree.Folders.end())
-                for (const TFolderEntry& entry : found->second) sink(entry);
+                for (const TFolderEntry& entry : found->second)
+                    if (++Tree.Given, !sink(entry))
+                        return;
         }
         std::unique_ptr<TWalkFolder> OpenFolder(std::wstring_view name) const override {
             std::wstring path = Path + std::wstring(name) + L"\\";
@@ -98,7 +103,9 @@ struct TFakeTree {
         std::wstring Path;
     };
 
-    uint32_t Walk(const std::wstring& top) { return WalkFolderTree(TFolder(*this, top)); }
+    std::optional<uint32_t> Walk(const std::wstring& top, const TWalkBound& bound = {}) {
+        return WalkFolderTree(TFolder(*this, top), bound);
+    }
 };
 
 constexpr uint32_t kDir = kAttributeDirectory;
@@ -139,6 +146,41 @@ TEST(FolderWalkTest, TotalsWrapModulo4GiB) {
     tree.Folders[L"C:\\A\\"] = {{L"big", 0x20, 0xFFFFF800u}, {L"sub", kDir, 0}};
     tree.Folders[L"C:\\A\\sub\\"] = {{L"more", 0x20, 0x1000}};
     EXPECT_EQ(tree.Walk(L"C:\\A\\"), 0x800u);
+}
+
+// A tree of 2 + 3 + 1000 entries ("." and ".." not counted), the big folder last.
+TFakeTree BoundedTree() {
+    TFakeTree tree;
+    tree.Folders[L"C:\\A\\"] = {
+        {L".", kDir, 0}, {L"..", kDir, 0}, {L"s", kDir, 0}, {L"f", 0x20, 1}};
+    tree.Folders[L"C:\\A\\s\\"] = {{L"big", kDir, 0}, {L"g", 0x20, 2}, {L"h", 0x20, 4}};
+    tree.Folders[L"C:\\A\\s\\big\\"] = std::vector<TFolderEntry>(1000, {L"x", 0x20, 8});
+    return tree;
+}
+
+// Up to the bound of entries the walk gives the total; one entry past it, none, and the walk
+// stops there, within the listing of a folder too.
+TEST(FolderWalkTest, MoreEntriesThanTheBoundGiveNoTotal) {
+    EXPECT_EQ(BoundedTree().Walk(L"C:\\A\\", {1005, {}}), 1u + 2 + 4 + 8000);
+    EXPECT_EQ(BoundedTree().Walk(L"C:\\A\\", {1004, {}}), std::nullopt);
+    TFakeTree tree = BoundedTree();
+    EXPECT_EQ(tree.Walk(L"C:\\A\\", {500, {}}), std::nullopt);
+    EXPECT_EQ(tree.Given, 4u + 3 + 496);
+    tree = BoundedTree();
+    EXPECT_EQ(tree.Walk(L"C:\\A\\", {3, {}}), std::nullopt);
+    EXPECT_EQ(tree.Listed.size(), 2u);
+    EXPECT_EQ(tree.Given, 4u + 2);
+}
+
+// Once its time is up the walk stops at the next entry and gives no total.
+TEST(FolderWalkTest, AWalkWhoseTimeIsUpGivesNoTotal) {
+    int asked = 0;
+    TFakeTree tree = BoundedTree();
+    EXPECT_EQ(tree.Walk(L"C:\\A\\", {kWalkEntryLimit, [&] { return ++asked > 4; }}), std::nullopt);
+    EXPECT_EQ(asked, 5);
+    EXPECT_EQ(tree.Listed.size(), 2u);
+    EXPECT_EQ(BoundedTree().Walk(L"C:\\A\\", {kWalkEntryLimit, [] { return false; }}),
+              1u + 2 + 4 + 8000);
 }
 
 // Targets that an exclusive create would refuse are refused before anything is written.

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "install/data_file_writer.h"
@@ -56,6 +57,19 @@ class THeldFile {
   private:
     TProcessHandle Process;
     bool IsHolding = false;
+};
+
+// Puts one of the package's seams (writer_seams.h) back when the scope ends, on every road.
+template <typename TSeam, TSeam (*Replace)(TSeam)>
+class TSeamScope {
+  public:
+    explicit TSeamScope(TSeam seam) : Previous(Replace(std::move(seam))) {}
+    ~TSeamScope() { Replace(std::move(Previous)); }
+    TSeamScope(const TSeamScope&) = delete;
+    TSeamScope& operator=(const TSeamScope&) = delete;
+
+  private:
+    TSeam Previous;
 };
 
 }  // namespace telvo::test
