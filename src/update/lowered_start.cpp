@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "startup/identify_windows.h"
+#include "startup/well_known_sids.h"
 #include "update/start_rights.h"
 
 namespace telvo {
@@ -122,21 +123,13 @@ bool SetMediumIntegrity(HANDLE token) {
 // grants the user and the system, as a standard user's objects do; the elevated default would
 // grant only Administrators, a group the program is denied.
 bool SetUserDefaultDacl(HANDLE token, TSidBytes user) {
-    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
-    TSid system;
-    if (!AllocateAndInitializeSid(&authority, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0,
-                                  system.put()))
+    const TSid system = LocalSystemSid();
+    if (!system)
         return false;
-    const DWORD aceBase = sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD);
-    const DWORD size =
-        sizeof(ACL) + 2 * aceBase + static_cast<DWORD>(user.size()) + GetLengthSid(system.get());
-    std::vector<ULONGLONG> storage(size / sizeof(ULONGLONG) + 1);
-    auto* acl = reinterpret_cast<PACL>(storage.data());
-    if (!InitializeAcl(acl, size, ACL_REVISION) ||
-        !AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, user.data()) ||
-        !AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, system.get()))
+    std::vector<ULONGLONG> acl = AllowingAcl(GENERIC_ALL, {user.data(), system.get()});
+    if (acl.empty())
         return false;
-    TOKEN_DEFAULT_DACL dacl{acl};
+    TOKEN_DEFAULT_DACL dacl{reinterpret_cast<PACL>(acl.data())};
     return SetTokenInformation(token, TokenDefaultDacl, &dacl, sizeof dacl) != FALSE;
 }
 
