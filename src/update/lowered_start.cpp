@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "startup/identify_windows.h"
@@ -106,6 +107,11 @@ std::optional<TSidBytes> SessionUserSid() {
     return sid;
 }
 
+TSessionUserSource& SessionUserSource() {
+    static TSessionUserSource source;
+    return source;
+}
+
 bool SetMediumIntegrity(HANDLE token) {
     SID_IDENTIFIER_AUTHORITY authority = SECURITY_MANDATORY_LABEL_AUTHORITY;
     TSid medium;
@@ -135,15 +141,24 @@ bool SetUserDefaultDacl(HANDLE token, TSidBytes user) {
 
 }  // namespace
 
+TSessionUserSource ReplaceSessionUserSource(TSessionUserSource source) {
+    return std::exchange(SessionUserSource(), std::move(source));
+}
+
 TTokenHandle LoweredToken() {
     TTokenHandle own;
     if (!OpenProcessToken(
             GetCurrentProcess(),
             TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT, own.put()))
         return {};
-    const TOwnToken token{TokenUserSid(own.get()), ElevationOf(own.get())};
-    const auto groups = TokenGroupsOf(own.get());
-    if (!groups || !MayStartWithOwnToken(token, SessionUserSid()))
+    return LoweredTokenOf(own.get());
+}
+
+TTokenHandle LoweredTokenOf(HANDLE own) {
+    const TOwnToken token{TokenUserSid(own), ElevationOf(own)};
+    const auto groups = TokenGroupsOf(own);
+    const TSessionUserSource& source = SessionUserSource();
+    if (!groups || !MayStartWithOwnToken(token, source ? source() : SessionUserSid()))
         return {};
     // A plain token without a split (UAC off) may still hold administrative groups: the
     // application gets them for deny only all the same.
@@ -154,7 +169,7 @@ TTokenHandle LoweredToken() {
     // Limited tokens and integrity levels came with Windows Vista; XP refuses the flag.
     const bool vista = WindowsMajorVersion() >= kWindowsVistaMajorVersion;
     TTokenHandle lowered;
-    if (!CreateRestrictedToken(own.get(), DISABLE_MAX_PRIVILEGE | (vista ? LUA_TOKEN : 0),
+    if (!CreateRestrictedToken(own, DISABLE_MAX_PRIVILEGE | (vista ? LUA_TOKEN : 0),
                                static_cast<DWORD>(disabled.size()), disabled.data(), 0, nullptr, 0,
                                nullptr, lowered.put()) ||
         !SetUserDefaultDacl(lowered.get(), token.User))
