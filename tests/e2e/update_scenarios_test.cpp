@@ -118,7 +118,8 @@ class UpdateScenarioTest : public testing::Test {
         ASSERT_TRUE(standIn) << "the application was not started";
         const std::string record = test::StartRecords(folder);
         EXPECT_EQ(test::LastStartField(record, "parent"), "explorer.exe") << record;
-        EXPECT_EQ(test::LastStartField(record, "cwd"), folder.substr(0, folder.size() - 1))
+        EXPECT_EQ(test::LastStartField(record, "cwd"),
+                  Utf8FromCodePage(folder.substr(0, folder.size() - 1), CP_ACP))
             << record;
         EXPECT_EQ(CommandLineArgument(test::LastStartField(record, "cmdline"), 1), "") << record;
     }
