@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "startup/startup_state.h"
@@ -27,6 +30,21 @@ TLaunchRoutes& CurrentRoutes() {
     return routes;
 }
 
+// What the start needs, owned together by the run and the start's thread.
+struct TLaunch {
+    TLaunchRoutes Routes;
+    std::string Executable;
+    std::string Folder;
+    TEventHandle Done;  // set once the start is over, every call into the shell returned
+};
+
+void Launch(const TLaunch& launch) {
+    if (launch.Routes.AsDesktopUser(launch.Executable, launch.Folder))
+        return;
+    if (TTokenHandle token = launch.Routes.LoweredToken())
+        launch.Routes.WithToken(token.get(), launch.Executable, launch.Folder);
+}
+
 }  // namespace
 
 bool IsApplicationRunning() {
@@ -43,14 +61,33 @@ void RequestApplicationQuit() {
 }
 
 void LaunchApplication() {
-    const TLaunchRoutes& routes = CurrentRoutes();
     const std::string& folder = StartupState.InstallFolder;
-    const std::string executable = folder + StartupState.AppName + ".exe";
     SetCurrentDirectoryA(folder.c_str());
-    if (routes.AsDesktopUser(executable, folder))
+    // Shared with the start's thread, which keeps it alive for as long as it runs: past the run,
+    // where it stays stuck in a call into the shell.
+    auto launch = std::make_shared<TLaunch>();
+    launch->Routes = CurrentRoutes();
+    launch->Executable = folder + StartupState.AppName + ".exe";
+    launch->Folder = folder;
+    // A start that could not be waited for, or had no thread, is not made: a failed start is
+    // not reported.
+    launch->Done.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!launch->Done)
         return;
-    if (TTokenHandle token = routes.LoweredToken())
-        routes.WithToken(token.get(), executable, folder);
+    try {
+        std::thread([launch] {
+            Launch(*launch);
+            SetEvent(launch->Done.get());
+        }).detach();
+    } catch (const std::system_error&) {
+        return;
+    }
+    // Past the bound the thread is left where it is stuck, and the run ends as it would have.
+    // The process then ends the ordinary way: ExitProcess ends every other thread before the
+    // DLLs are told of the end, so nothing waits for the stuck call. Measured under Wine with
+    // the thread stuck in CoCreateInstance, and in a call through a proxy, into a suspended
+    // Explorer: the process ended as soon as the run was done.
+    WaitForSingleObject(launch->Done.get(), kLaunchBoundMs);
 }
 
 TLaunchRoutes ReplaceLaunchRoutes(TLaunchRoutes routes) {

@@ -2,6 +2,7 @@
 // it to quit and starts it. None of these tells the user anything or waits for its effect.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -18,16 +19,24 @@ bool IsApplicationRunning();
 // its title; nothing is posted when there is none, and nothing waits for the application to end.
 void RequestApplicationQuit();
 
+// The longest LaunchApplication waits for the start, shell request and own start together.
+// Each call into the desktop shell is a call into another process (Explorer) without a time-out
+// of its own: a hung or suspended Explorer must not hold the run, nor whatever waits for its
+// exit code.
+constexpr uint32_t kLaunchBoundMs = 15000;
+
 // Starts InstallFolder + AppName + ".exe" with no arguments and the install folder as its
 // working directory (which is also made the package's current directory), never with the
 // package's rights: as the desktop user where the desktop shell can start it (see
 // desktop_shell.h), otherwise only where the package's own token already is the desktop user's
 // plain token, with a lowered copy of it (see lowered_start.h); else not at all. Failures are
-// not reported; nothing waits.
+// not reported, and nothing waits for the application. The start runs on a thread of its own,
+// with its own copies of the routes and paths; LaunchApplication returns once the start is
+// over, or after kLaunchBoundMs with that thread left where it is stuck.
 void LaunchApplication();
 
-// The ways LaunchApplication starts the application, tried in this order. Tests replace them to
-// watch the choice.
+// The ways LaunchApplication starts the application, tried in this order on the start's thread.
+// Tests replace them to watch the choice.
 struct TLaunchRoutes {
     // Through the desktop shell; false when that route is not available.
     std::function<bool(const std::string& executable, const std::string& folder)> AsDesktopUser;

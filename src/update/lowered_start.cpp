@@ -2,9 +2,11 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "startup/identify_windows.h"
+#include "startup/well_known_sids.h"
 #include "update/start_rights.h"
 
 namespace telvo {
@@ -105,6 +107,11 @@ std::optional<TSidBytes> SessionUserSid() {
     return sid;
 }
 
+TSessionUserSource& SessionUserSource() {
+    static TSessionUserSource source;
+    return source;
+}
+
 bool SetMediumIntegrity(HANDLE token) {
     SID_IDENTIFIER_AUTHORITY authority = SECURITY_MANDATORY_LABEL_AUTHORITY;
     TSid medium;
@@ -122,25 +129,21 @@ bool SetMediumIntegrity(HANDLE token) {
 // grants the user and the system, as a standard user's objects do; the elevated default would
 // grant only Administrators, a group the program is denied.
 bool SetUserDefaultDacl(HANDLE token, TSidBytes user) {
-    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
-    TSid system;
-    if (!AllocateAndInitializeSid(&authority, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0,
-                                  system.put()))
+    const TSid system = LocalSystemSid();
+    if (!system)
         return false;
-    const DWORD aceBase = sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD);
-    const DWORD size =
-        sizeof(ACL) + 2 * aceBase + static_cast<DWORD>(user.size()) + GetLengthSid(system.get());
-    std::vector<ULONGLONG> storage(size / sizeof(ULONGLONG) + 1);
-    auto* acl = reinterpret_cast<PACL>(storage.data());
-    if (!InitializeAcl(acl, size, ACL_REVISION) ||
-        !AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, user.data()) ||
-        !AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, system.get()))
+    std::vector<ULONGLONG> acl = AllowingAcl(GENERIC_ALL, {user.data(), system.get()});
+    if (acl.empty())
         return false;
-    TOKEN_DEFAULT_DACL dacl{acl};
+    TOKEN_DEFAULT_DACL dacl{reinterpret_cast<PACL>(acl.data())};
     return SetTokenInformation(token, TokenDefaultDacl, &dacl, sizeof dacl) != FALSE;
 }
 
 }  // namespace
+
+TSessionUserSource ReplaceSessionUserSource(TSessionUserSource source) {
+    return std::exchange(SessionUserSource(), std::move(source));
+}
 
 TTokenHandle LoweredToken() {
     TTokenHandle own;
@@ -148,9 +151,14 @@ TTokenHandle LoweredToken() {
             GetCurrentProcess(),
             TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT, own.put()))
         return {};
-    const TOwnToken token{TokenUserSid(own.get()), ElevationOf(own.get())};
-    const auto groups = TokenGroupsOf(own.get());
-    if (!groups || !MayStartWithOwnToken(token, SessionUserSid()))
+    return LoweredTokenOf(own.get());
+}
+
+TTokenHandle LoweredTokenOf(HANDLE own) {
+    const TOwnToken token{TokenUserSid(own), ElevationOf(own)};
+    const auto groups = TokenGroupsOf(own);
+    const TSessionUserSource& source = SessionUserSource();
+    if (!groups || !MayStartWithOwnToken(token, source ? source() : SessionUserSid()))
         return {};
     // A plain token without a split (UAC off) may still hold administrative groups: the
     // application gets them for deny only all the same.
@@ -161,7 +169,7 @@ TTokenHandle LoweredToken() {
     // Limited tokens and integrity levels came with Windows Vista; XP refuses the flag.
     const bool vista = WindowsMajorVersion() >= kWindowsVistaMajorVersion;
     TTokenHandle lowered;
-    if (!CreateRestrictedToken(own.get(), DISABLE_MAX_PRIVILEGE | (vista ? LUA_TOKEN : 0),
+    if (!CreateRestrictedToken(own, DISABLE_MAX_PRIVILEGE | (vista ? LUA_TOKEN : 0),
                                static_cast<DWORD>(disabled.size()), disabled.data(), 0, nullptr, 0,
                                nullptr, lowered.put()) ||
         !SetUserDefaultDacl(lowered.get(), token.User))

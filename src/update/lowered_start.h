@@ -8,9 +8,12 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "startup/win_handles.h"
+#include "update/start_rights.h"
 
 namespace telvo {
 
@@ -26,6 +29,17 @@ namespace telvo {
 // Windows Vista on, its integrity level is medium. (Windows lets a process start another with
 // no other token without a privilege that administrators lack.)
 TTokenHandle LoweredToken();
+
+// The same for a given token instead of the package's own (opened with TOKEN_DUPLICATE,
+// TOKEN_QUERY, TOKEN_ASSIGN_PRIMARY and TOKEN_ADJUST_DEFAULT): LoweredToken's whole work.
+TTokenHandle LoweredTokenOf(HANDLE own);
+
+// Where LoweredToken learns the session's user (nullopt: not learnt): the terminal services'
+// name of the package's session, looked up as a SID, unless a test replaced it. Under Wine that
+// user is every token's own, so only a replaced source can tell the two apart.
+using TSessionUserSource = std::function<std::optional<TSidBytes>()>;
+// Installs another source and returns the previous one; an empty one restores the lookup.
+TSessionUserSource ReplaceSessionUserSource(TSessionUserSource source);
 
 // Starts `executable` (full path, no arguments) with `token`, `folder` as its working directory
 // and the package's environment, shown normally. Nothing waits for it; false when it could not

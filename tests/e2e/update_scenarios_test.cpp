@@ -118,7 +118,8 @@ class UpdateScenarioTest : public testing::Test {
         ASSERT_TRUE(standIn) << "the application was not started";
         const std::string record = test::StartRecords(folder);
         EXPECT_EQ(test::LastStartField(record, "parent"), "explorer.exe") << record;
-        EXPECT_EQ(test::LastStartField(record, "cwd"), folder.substr(0, folder.size() - 1))
+        EXPECT_EQ(test::LastStartField(record, "cwd"),
+                  Utf8FromCodePage(folder.substr(0, folder.size() - 1), CP_ACP))
             << record;
         EXPECT_EQ(CommandLineArgument(test::LastStartField(record, "cmdline"), 1), "") << record;
     }
@@ -361,7 +362,7 @@ TEST_F(UpdateScenarioTest, TheLastRunFolderOfAnotherTypeEndsInApplicationError) 
 }
 
 // In code page 932 the second byte of "表" is a backslash's: a folder whose name ends in it is
-// still the folder it names, and gets its backslash.
+// still the folder it names, and gets its backslash; Telvo is started from it.
 TEST_F(UpdateScenarioJapaneseLocaleTest, TheLastRunFolderEndingInADoubleByteCharacter) {
     if (GetACP() != 932)
         GTEST_SKIP() << "needs the Japanese ANSI code page 932 (a Japanese system locale)";
@@ -369,10 +370,13 @@ TEST_F(UpdateScenarioJapaneseLocaleTest, TheLastRunFolderEndingInADoubleByteChar
     const std::string folder = parent + "\x95\x5C\\";
     LayOut({.Folder = folder, .Entry = TUninstallEntry::None, .DataVersion = 41});
     LayOut({.LastRunFolder = folder.substr(0, folder.size() - 1)});
-    const TBotRun run = Run("modest");
+    RequireDesktopShell();
+    const TBotRun run = Run("modest runapp");
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_TRUE(run.Boxes.empty());
     ExpectCarriedFileIn(folder);
+    ExpectStartedByTheDesktopShell(folder);
+    test::EndEveryStandIn();
     EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 40);
     std::vector<std::wstring> beside;
     WIN32_FIND_DATAW entry;
@@ -384,6 +388,20 @@ TEST_F(UpdateScenarioJapaneseLocaleTest, TheLastRunFolderEndingInADoubleByteChar
     find.reset();
     test::RemoveInstallation(folder);
     RemoveDirectoryA(parent.c_str());
+}
+
+// The uninstaller's own name may hold such a character ("表示.exe"): the folder it lies in is
+// still the install folder.
+TEST_F(UpdateScenarioJapaneseLocaleTest, UninstallerNamedWithADoubleByteCharacter) {
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs the Japanese ANSI code page 932 (a Japanese system locale)";
+    const std::string folder = "C:\\Apps\\Telvo\\";
+    LayOut({.Folder = folder, .Uninstaller = "\x95\x5C\x8E\xA6.exe"});
+    const TBotRun run = Run("modest");
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_TRUE(run.Boxes.empty());
+    ExpectCarriedFileIn(folder);
+    test::RemoveInstallation(folder);
 }
 
 // An entry written by a 32-bit installer, found only under WOW6432Node, gets the size itself,

@@ -10,8 +10,8 @@
 // For tests, through the environment (the package passes its own on when it starts the
 // application, and starts it without arguments):
 //   TELVO_STANDIN_LINGER_MS  keep the data file open this long after WM_QUIT (a slow shutdown)
-//   TELVO_STANDIN_RECORD     append the current directory, the command line, the name of the
-//                            parent process, whether it counts as a member of the
+//   TELVO_STANDIN_RECORD     append the current directory (in UTF-8), the command line, the
+//                            name of the parent process, whether it counts as a member of the
 //                            Administrators group (1 or 0), whether it runs elevated (1 or 0),
 //                            its integrity level (the label's RID in hex, 2000 is medium) and
 //                            whether any administrative group of its token is enabled (1 or
@@ -41,11 +41,27 @@ std::string Environment(const char* name) {
     return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
 }
 
-std::string OwnFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
+// Paths in UTF-16: a program started through the desktop shell runs in the shell's code page,
+// which under Wine is the locale of whatever started the shell, not the package's.
+std::wstring OwnFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+std::string Utf8(const std::wstring& text) {
+    std::string utf8(text.size() * 3, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                    utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr));
+    return utf8;
+}
+
+std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                    wide.data(), static_cast<int>(wide.size())));
+    return wide;
 }
 
 // The executable name of the process that started this one: the package itself, or the
@@ -159,21 +175,21 @@ int AdministrativeGroupsEnabled() {
 }
 
 void RecordStart(const std::string& record) {
-    char directory[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, directory);
+    wchar_t directory[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, directory);
     const std::string parent = ParentName();
     const int administrator = AdministratorsMember();
     const std::string integrity = IntegrityLevel();
     const int adminGroups = AdministrativeGroupsEnabled();
-    for (const std::string& path : {record, OwnFolder() + "starts.txt"}) {
+    for (const std::wstring& path : {Wide(record), OwnFolder() + L"starts.txt"}) {
         if (path.empty())
             continue;
-        if (FILE* f = std::fopen(path.c_str(), "ab")) {
+        if (FILE* f = _wfopen(path.c_str(), L"ab")) {
             std::fprintf(f,
                          "cwd=%s\ncmdline=%s\nparent=%s\nadministrators=%d\nelevated=%d\n"
                          "integrity=%s\nadmin_groups_enabled=%d\n",
-                         directory, GetCommandLineA(), parent.c_str(), administrator, Elevated(),
-                         integrity.c_str(), adminGroups);
+                         Utf8(directory).c_str(), GetCommandLineA(), parent.c_str(), administrator,
+                         Elevated(), integrity.c_str(), adminGroups);
             std::fclose(f);
         }
     }
@@ -181,7 +197,7 @@ void RecordStart(const std::string& record) {
 
 // The version text shown in the window; the file stays open (reading shared) while we run.
 std::string OpenDataFile(TFileHandle& data) {
-    data.reset(CreateFileA((OwnFolder() + "vost.cok").c_str(), GENERIC_READ, FILE_SHARE_READ,
+    data.reset(CreateFileW((OwnFolder() + L"vost.cok").c_str(), GENERIC_READ, FILE_SHARE_READ,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!data)
         return "no data file";

@@ -92,7 +92,7 @@ std::string LayOutInstallation(const TInstallationLayout& layout, const std::str
     if (!CreateFolderPath(layout.Folder))
         return "cannot create " + layout.Folder;
 
-    const std::string uninstaller = layout.Folder + "unins000.exe";
+    const std::string uninstaller = layout.Folder + layout.Uninstaller;
     const std::string uninstallString =
         layout.QuotedUninstallString ? "\"" + uninstaller + "\"" : uninstaller;
     if (layout.Entry != TUninstallEntry::None) {

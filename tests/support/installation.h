@@ -14,8 +14,9 @@ enum class TUninstallEntry { Normal, Wow6432, None };
 struct TInstallationLayout {
     std::string Folder;  // the install folder, with a trailing backslash
     TUninstallEntry Entry = TUninstallEntry::Normal;
-    bool QuotedUninstallString = true;    // as common installer tools write it
-    std::optional<int> DataVersion = 40;  // no data file when absent
+    bool QuotedUninstallString = true;         // as common installer tools write it
+    std::string Uninstaller = "unins000.exe";  // in the folder, named by "UninstallString"
+    std::optional<int> DataVersion = 40;       // no data file when absent
     uint32_t DataSize = 64 * 1024;
     bool WithExecutable = true;
     bool WithLanguageFiles = true;

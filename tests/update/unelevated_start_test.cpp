@@ -17,6 +17,7 @@
 #include "support/processes.h"
 #include "support/standin.h"
 #include "support/windows_only.h"
+#include "update/lowered_start.h"
 
 namespace telvo {
 namespace {
@@ -169,6 +170,41 @@ TEST(UnelevatedStartTest, FallbackWithThePlainHalfOfTheSplitTokenStarts) {
     const std::string commandLine = test::LastStartField(run.Records, "cmdline");
     EXPECT_STRCASEEQ(FileNamePart(CommandLineArgument(commandLine, 0)).c_str(), "telvo.exe");
     EXPECT_EQ(CommandLineArgument(commandLine, 1), "") << commandLine;
+}
+
+// The start rule lowers a plain token only for the user logged on to the package's session:
+// the session's user stands for the desktop user, and the token's own user is no proof of it
+// (an administrator's account elevated on a standard user's desktop is no desktop user).
+TEST(UnelevatedStartTest, OnlyTheSessionsUserGetsALoweredToken) {
+    TTokenHandle own;
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    ASSERT_TRUE(OpenProcessToken(
+        GetCurrentProcess(),
+        TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT, own.put()));
+    ASSERT_TRUE(GetTokenInformation(own.get(), TokenElevationType, &type, sizeof type, &size));
+    // The elevated half is refused before any user is compared: its plain half stands in.
+    const TTokenHandle plain = type == TokenElevationTypeFull ? LinkedPlainToken() : std::move(own);
+    if (!plain)
+        GTEST_SKIP() << "Windows gives an administrator the plain half of the split token only "
+                        "at identification level, so no plain token of the tests' user is there";
+    const std::string user = UserOf(plain.get());
+    const TSidBytes tokenUser(user.begin(), user.end());
+    TSidBytes otherUser = tokenUser;
+    otherUser.back() ^= 1;  // the next account of the same domain
+    struct TCase {
+        const char* SessionUserIs;
+        std::optional<TSidBytes> SessionUser;
+        bool Lowered;
+    };
+    const TCase cases[] = {{"the token's user", tokenUser, true},
+                           {"another user", otherUser, false},
+                           {"not learnt", std::nullopt, false}};
+    for (const TCase& c : cases) {
+        const TSessionUserSource previous = ReplaceSessionUserSource([&] { return c.SessionUser; });
+        EXPECT_EQ(LoweredTokenOf(plain.get()).valid(), c.Lowered) << c.SessionUserIs;
+        ReplaceSessionUserSource(previous);
+    }
 }
 
 // With the desktop user's plain token (Explorer's) the package's own start goes ahead: the
