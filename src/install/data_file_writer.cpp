@@ -116,9 +116,10 @@ bool TargetRefusesReplacement(const TInstallDirectory& folder, const std::wstrin
     // A missing target is created; one held open is waited for when it is replaced.
     if (error == ERROR_FILE_NOT_FOUND || InUseError(error))
         return false;
-    BY_HANDLE_FILE_INFORMATION information{};
-    return error != ERROR_SUCCESS || !GetFileInformationByHandle(target.get(), &information) ||
-           RefusesReplacement(information.dwFileAttributes);
+    if (error != ERROR_SUCCESS)
+        return true;
+    const DWORD attributes = AttributesOf(target.get());
+    return attributes == INVALID_FILE_ATTRIBUTES || RefusesReplacement(attributes);
 }
 
 // The whole size in pieces (WriteInPieces); a short piece counts as a failure. Flushed before

@@ -51,18 +51,13 @@ NTSTATUS SetFileInformation(HANDLE file, void* information, ULONG size,
     return setInformation(file, &status, information, size, kind);
 }
 
-// The attributes of an open file or directory, or INVALID_FILE_ATTRIBUTES. Only the basic
-// information: GetFileInformationByHandle also asks for the volume's serial number, which costs
-// Wine about as much as a whole folder's listing, once for every folder of a walk.
-DWORD AttributesOf(HANDLE handle) {
+// One class of information about an open file or directory; false where the system gives none.
+template <typename TInformation>
+bool QueryFile(HANDLE handle, TInformation& information, FILE_INFORMATION_CLASS kind) {
     static const auto queryInformation =
         NtEntry<decltype(&NtQueryInformationFile)>("NtQueryInformationFile");
-    FILE_BASIC_INFORMATION information{};
     IO_STATUS_BLOCK status{};
-    return queryInformation(handle, &status, &information, sizeof information,
-                            FileBasicInformation) == 0
-               ? information.FileAttributes
-               : INVALID_FILE_ATTRIBUTES;
+    return queryInformation(handle, &status, &information, sizeof information, kind) == 0;
 }
 
 // GetFinalPathNameByHandleW, which came with Windows Vista; null on Windows XP.
@@ -97,6 +92,12 @@ TFileHandle OpenFolderByPath(const std::string& folder, DWORD access) {
 
 }  // namespace
 
+DWORD AttributesOf(HANDLE handle) {
+    FILE_BASIC_INFORMATION information{};
+    return QueryFile(handle, information, FileBasicInformation) ? information.FileAttributes
+                                                                : INVALID_FILE_ATTRIBUTES;
+}
+
 TInstallDirectory TInstallDirectory::Open(const std::string& folder) {
     TInstallDirectory directory;
     directory.Text = folder;
@@ -107,10 +108,10 @@ TInstallDirectory TInstallDirectory::Open(const std::string& folder) {
     // check among them, as before; the write then fails with its message.
     if (!handle && GetLastError() == ERROR_ACCESS_DENIED)
         handle = OpenFolderByPath(folder, kListAccess);
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!handle || GetFileType(handle.get()) != FILE_TYPE_DISK ||
-        !GetFileInformationByHandle(handle.get(), &information) ||
-        !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (!handle || GetFileType(handle.get()) != FILE_TYPE_DISK)
+        return directory;
+    const DWORD attributes = AttributesOf(handle.get());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return directory;
     directory.FinalPath = FinalPathOf(handle.get());
     directory.Handle = std::move(handle);
@@ -204,11 +205,11 @@ bool TInstallDirectory::IsOwnEntry(HANDLE entry, const std::wstring& name,
 }
 
 bool TInstallDirectory::IsPlainEntry(HANDLE file, const std::wstring& name) const {
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!GetFileInformationByHandle(file, &information) ||
-        (information.dwFileAttributes &
-         (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-        information.nNumberOfLinks != 1)
+    const DWORD attributes = AttributesOf(file);
+    FILE_STANDARD_INFORMATION standard{};
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+        !QueryFile(file, standard, FileStandardInformation) || standard.NumberOfLinks != 1)
         return false;
     // Links that the file system does not mark as such (a Unix one under Wine) show in where
     // the opened file really lies. Where the system could say but gives no path for the folder,

@@ -132,6 +132,12 @@ class TInstallDirectory {
     mutable bool Listed = false;  // whether the handle has taken a listing, and so its mask
 };
 
+// The attributes of the open file or directory behind `handle`, or INVALID_FILE_ATTRIBUTES.
+// Asked of the file system alone: GetFileInformationByHandle also asks for the volume's serial
+// number, which Wine answers through its mount manager, another process (0.4 to 1.5 ms a call,
+// measured, against microseconds for this).
+DWORD AttributesOf(HANDLE handle);
+
 // Sets the attributes of the file behind `file` (opened with FILE_WRITE_ATTRIBUTES) to
 // FILE_ATTRIBUTE_NORMAL: no read-only, hidden or system mark. Its times stay as they are.
 bool MakePlain(HANDLE file);
