@@ -2,6 +2,8 @@
 
 #include <winternl.h>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "install/write_plan.h"
@@ -25,10 +27,9 @@ using TNtQueryDirectoryFile = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO
 using TGetFinalPathNameByHandleW = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
 
 // FILE_COMPLETE_IF_OPLOCKED: an open never waits for another process. Where that process holds
-// an opportunistic lock on the entry, Windows would otherwise hold the open until the lock's
-// break is acknowledged, for as long as its holder likes.
-constexpr ULONG kCreateOptions =
-    FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT | FILE_COMPLETE_IF_OPLOCKED;
+// an opportunistic lock on the entry (or the folder), Windows would otherwise hold the open until
+// the lock's break is acknowledged, for as long as its holder likes.
+constexpr ULONG kNoWaitOptions = FILE_SYNCHRONOUS_IO_NONALERT | FILE_COMPLETE_IF_OPLOCKED;
 // The success status of an open that met an opportunistic lock whose break is under way: it
 // gives a handle all the same.
 constexpr NTSTATUS kOplockBreakInProgress = 0x00000108;
@@ -83,14 +84,90 @@ std::wstring FinalPathOf(HANDLE handle) {
     return path;
 }
 
-// Backup semantics open directories; the folder may be shared with anyone, for the handle stays
-// what it was opened as whatever happens to the names above it.
-TFileHandle OpenFolderByPath(const std::string& folder, DWORD access) {
-    return TFileHandle(CreateFileA(folder.empty() ? "." : folder.c_str(), access, kShareAll,
-                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+// NtCreateFile of `name`, relative to `root` where that is given. Never waits for another
+// process: an open under an opportunistic lock whose break is under way fails as in use
+// (ERROR_SHARING_VIOLATION). Returns a Win32 error code.
+DWORD CreateWithoutWaiting(HANDLE root, const std::wstring& name, ACCESS_MASK access, ULONG share,
+                           ULONG disposition, ULONG options, TFileHandle& file) {
+    static const auto createFile = NtEntry<decltype(&NtCreateFile)>("NtCreateFile");
+    file.reset();
+    UNICODE_STRING objectName{};
+    objectName.Buffer = const_cast<PWSTR>(name.c_str());
+    objectName.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    objectName.MaximumLength = objectName.Length;
+    OBJECT_ATTRIBUTES attributes{};
+    InitializeObjectAttributes(&attributes, &objectName, OBJ_CASE_INSENSITIVE, root, nullptr);
+    IO_STATUS_BLOCK status{};
+    HANDLE opened = nullptr;
+    const NTSTATUS result =
+        createFile(&opened, access | SYNCHRONIZE, &attributes, &status, nullptr,
+                   FILE_ATTRIBUTE_NORMAL, share, disposition, kNoWaitOptions | options, nullptr, 0);
+    // Every success status gives a handle; only a plain success is an open the caller gets.
+    TFileHandle handle(NT_SUCCESS(result) ? opened : nullptr);
+    // Another process holds the entry and is asked to let go: in use, as a sharing violation.
+    if (result == kOplockBreakInProgress)
+        return ERROR_SHARING_VIOLATION;
+    if (result == 0)
+        file = std::move(handle);
+    return ErrorOf(result);
+}
+
+// The NT form of a folder's path ("\??\C:\..."), relative paths made full against the current
+// directory, as the Win32 file functions make it; false where the text names no path.
+bool NtPathOf(const std::string& folder, std::wstring& ntPath) {
+    using TDosPathToNtPath = BOOLEAN(NTAPI*)(PCWSTR, PUNICODE_STRING, PWSTR*, PVOID);
+    static const auto toNtPath = NtEntry<TDosPathToNtPath>("RtlDosPathNameToNtPathName_U");
+    static const auto freeString = NtEntry<decltype(&RtlFreeUnicodeString)>("RtlFreeUnicodeString");
+    const std::wstring dosPath = folder.empty() ? L"." : WideFromAnsi(folder);
+    UNICODE_STRING converted{};
+    if (dosPath.empty() || !toNtPath(dosPath.c_str(), &converted, nullptr, nullptr))
+        return false;
+    ntPath.assign(converted.Buffer, converted.Length / sizeof(wchar_t));
+    freeString(&converted);
+    return !ntPath.empty();
+}
+
+// The folder, opened by its path as a directory, following links on the way and at its end (a
+// folder reached through links is the directory it resolves to). It may be shared with anyone,
+// for the handle stays what it was opened as whatever happens to the names above it. Returns a
+// Win32 error code.
+DWORD OpenFolderByPath(const std::wstring& ntPath, ACCESS_MASK access, TFileHandle& folder) {
+    return CreateWithoutWaiting(nullptr, ntPath, access, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE,
+                                folder);
 }
 
 }  // namespace
+
+std::optional<TFileIdentity> IdentityOf(HANDLE handle) {
+    // FILE_ID_INFO, which GetFileInformationByHandleEx gives as its class FileIdInfo from
+    // Windows 8 on; earlier systems refuse the class.
+    struct TFileIdInfo {
+        ULONGLONG VolumeSerialNumber;
+        uint8_t Identifier[16];
+    };
+    constexpr int kFileIdInfo = 18;
+    using TGetInformationEx = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+    static const auto getInformationEx = reinterpret_cast<TGetInformationEx>(
+        OptionalSystemEntry("kernel32.dll", "GetFileInformationByHandleEx"));
+    if (FileIdsHidden())
+        return std::nullopt;
+    TFileIdentity identity;
+    TFileIdInfo wide{};
+    if (getInformationEx && getInformationEx(handle, kFileIdInfo, &wide, sizeof wide)) {
+        identity.Volume = wide.VolumeSerialNumber;
+        std::copy(std::begin(wide.Identifier), std::end(wide.Identifier), identity.Id.begin());
+        identity.Wide = true;
+        return identity;
+    }
+    BY_HANDLE_FILE_INFORMATION narrow{};
+    if (!GetFileInformationByHandle(handle, &narrow))
+        return std::nullopt;
+    identity.Volume = narrow.dwVolumeSerialNumber;
+    const uint64_t index = (uint64_t{narrow.nFileIndexHigh} << 32) | narrow.nFileIndexLow;
+    for (size_t i = 0; i < sizeof index; ++i)
+        identity.Id[i] = static_cast<uint8_t>(index >> (8 * i));
+    return identity;
+}
 
 DWORD AttributesOf(HANDLE handle) {
     FILE_BASIC_INFORMATION information{};
@@ -101,14 +178,19 @@ DWORD AttributesOf(HANDLE handle) {
 TInstallDirectory TInstallDirectory::Open(const std::string& folder) {
     TInstallDirectory directory;
     directory.Text = folder;
-    if (!IsFileSystemFolderPath(folder))
+    std::wstring ntPath;
+    if (!IsFileSystemFolderPath(folder) || !NtPathOf(folder, ntPath))
         return directory;
-    TFileHandle handle = OpenFolderByPath(folder, kListAccess | FILE_ADD_FILE);
+    TFileHandle handle;
+    DWORD error = OpenFolderByPath(ntPath, kListAccess | FILE_ADD_FILE, handle);
     // A user who may not add files here still meets the checks before the write, the rights
     // check among them, as before; the write then fails with its message.
-    if (!handle && GetLastError() == ERROR_ACCESS_DENIED)
-        handle = OpenFolderByPath(folder, kListAccess);
-    if (!handle || GetFileType(handle.get()) != FILE_TYPE_DISK)
+    if (error == ERROR_ACCESS_DENIED)
+        error = OpenFolderByPath(ntPath, kListAccess, handle);
+    // Another process opened the folder without sharing it for writing, or holds a lock on it
+    // that it was asked to give up: the folder is there, in use.
+    directory.Held = error == ERROR_SHARING_VIOLATION;
+    if (error != ERROR_SUCCESS || GetFileType(handle.get()) != FILE_TYPE_DISK)
         return directory;
     const DWORD attributes = AttributesOf(handle.get());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -120,30 +202,11 @@ TInstallDirectory TInstallDirectory::Open(const std::string& folder) {
 
 DWORD TInstallDirectory::OpenRelative(const std::wstring& name, ACCESS_MASK access, ULONG share,
                                       ULONG disposition, ULONG options, TFileHandle& file) const {
-    static const auto createFile = NtEntry<decltype(&NtCreateFile)>("NtCreateFile");
     file.reset();
     if (!Handle)
         return ERROR_INVALID_HANDLE;  // a relative name without a root would name another place
-    UNICODE_STRING objectName{};
-    objectName.Buffer = const_cast<PWSTR>(name.c_str());
-    objectName.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
-    objectName.MaximumLength = objectName.Length;
-    OBJECT_ATTRIBUTES attributes{};
-    InitializeObjectAttributes(&attributes, &objectName, OBJ_CASE_INSENSITIVE, Handle.get(),
-                               nullptr);
-    IO_STATUS_BLOCK status{};
-    HANDLE opened = nullptr;
-    const NTSTATUS result =
-        createFile(&opened, access | SYNCHRONIZE, &attributes, &status, nullptr,
-                   FILE_ATTRIBUTE_NORMAL, share, disposition, kCreateOptions | options, nullptr, 0);
-    // Every success status gives a handle; only a plain success is an open the caller gets.
-    TFileHandle handle(NT_SUCCESS(result) ? opened : nullptr);
-    // Another process holds the entry and is asked to let go: in use, as a sharing violation.
-    if (result == kOplockBreakInProgress)
-        return ERROR_SHARING_VIOLATION;
-    if (result == 0)
-        file = std::move(handle);
-    return ErrorOf(result);
+    return CreateWithoutWaiting(Handle.get(), name, access, share, disposition,
+                                FILE_OPEN_REPARSE_POINT | options, file);
 }
 
 DWORD TInstallDirectory::OpenEntry(const std::wstring& name, ACCESS_MASK access, ULONG share,
@@ -221,28 +284,43 @@ bool TInstallDirectory::IsPlainEntry(HANDLE file, const std::wstring& name) cons
 }
 
 TSameFile TInstallDirectory::Holds(HANDLE file, const std::wstring& name) const {
+    TSameFile byPath = TSameFile::Unknown;
     if (!FinalPath.empty()) {
         const std::wstring filePath = FinalPathOf(file);
         if (!filePath.empty())
-            return IsPathOfEntry(FinalPath, filePath, name) ? TSameFile::Yes : TSameFile::No;
+            byPath = IsPathOfEntry(FinalPath, filePath, name) ? TSameFile::Yes : TSameFile::No;
     }
-    // No path to go by: the entry now at the name, opened for its attributes alone (which
-    // neither meets a share mode nor breaks an opportunistic lock), is or is not the same file
-    // of the same volume.
+    // The entry now at the name, opened for its attributes alone (which neither meets a share
+    // mode nor breaks an opportunistic lock), is or is not the same file of the same volume.
     TFileHandle entry;
     const DWORD error = OpenRelative(name, FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, 0, entry);
+    TSameFile byIdentity = TSameFile::Unknown;
     if (error == ERROR_FILE_NOT_FOUND)
-        return TSameFile::No;
-    BY_HANDLE_FILE_INFORMATION own{};
-    BY_HANDLE_FILE_INFORMATION found{};
-    if (error != ERROR_SUCCESS || !GetFileInformationByHandle(file, &own) ||
-        !GetFileInformationByHandle(entry.get(), &found))
-        return TSameFile::Unknown;
-    return own.dwVolumeSerialNumber == found.dwVolumeSerialNumber &&
-                   own.nFileIndexHigh == found.nFileIndexHigh &&
-                   own.nFileIndexLow == found.nFileIndexLow
-               ? TSameFile::Yes
-               : TSameFile::No;
+        byIdentity = TSameFile::No;
+    else if (error == ERROR_SUCCESS)
+        byIdentity = SameByIdentity(IdentityOf(file), IdentityOf(entry.get()));
+    return SameFileOfAnswers(byPath, byIdentity);
+}
+
+bool TInstallDirectory::OnRemoteVolume() const {
+    // FILE_FS_DEVICE_INFORMATION, FileFsDeviceInformation, FILE_REMOTE_DEVICE and
+    // FILE_DEVICE_NETWORK_FILE_SYSTEM of the driver kit.
+    struct TDeviceInformation {
+        ULONG DeviceType;
+        ULONG Characteristics;
+    };
+    constexpr auto kDeviceInformation = static_cast<FS_INFORMATION_CLASS>(4);
+    constexpr ULONG kRemoteDevice = 0x10;
+    constexpr ULONG kNetworkFileSystem = 0x14;
+    static const auto queryVolume =
+        NtEntry<decltype(&NtQueryVolumeInformationFile)>("NtQueryVolumeInformationFile");
+    if (VolumesShownRemote() || !Handle)
+        return true;
+    TDeviceInformation device{};
+    IO_STATUS_BLOCK status{};
+    if (queryVolume(Handle.get(), &status, &device, sizeof device, kDeviceInformation) != 0)
+        return true;
+    return (device.Characteristics & kRemoteDevice) || device.DeviceType == kNetworkFileSystem;
 }
 
 void TInstallDirectory::VisitEntries(const std::wstring& mask, const TEntryVisitor& visit) const {

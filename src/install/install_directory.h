@@ -7,25 +7,24 @@
 // chain or at the name itself, between the checks and the write or within the write, and the
 // run would then read texts from, write into or measure another folder than the one it checked.
 //
-// No open here waits for another process: where one holds an opportunistic lock on an entry,
-// the open fails at once as the entry in use (a sharing violation), so the run's own waits
-// (the version read's, the writer's) bound it; an open for the attributes alone passes such a
-// lock, as it passes share modes.
+// No open here waits for another process, the folder's own included: where one holds an
+// opportunistic lock on the folder or an entry, the open fails at once as in use (a sharing
+// violation), so the run's own waits (the folder's, the version read's, the writer's) bound it;
+// an open for the attributes alone passes such a lock, as it passes share modes.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "install/write_plan.h"
 #include "startup/win_handles.h"
 
 namespace telvo {
-
-// Whether an open file is the entry of a name: Unknown where the system gives nothing to tell.
-enum class TSameFile { Yes, No, Unknown };
 
 class TInstallDirectory {
   public:
@@ -41,10 +40,13 @@ class TInstallDirectory {
     // Nothing opened: tests false, and every operation on entries fails.
     TInstallDirectory() = default;
 
-    // Opens `folder` (a path ending in "\", or empty for the current directory) once. A folder
-    // reached through links is the directory it resolves to. Opened to add files to where the
-    // user may, else to read only (a later create then fails). Empty when the path is no folder
-    // of a file system (a device, an object-manager path) or cannot be opened.
+    // Opens `folder` (a path ending in "\", or empty for the current directory) once, its ANSI
+    // text converted once, and without waiting for another process. A folder reached through
+    // links is the directory it resolves to. Opened to add files to where the user may, else to
+    // read only (a later create then fails). Empty when the path is no folder of a file system
+    // (a device, an object-manager path) or cannot be opened; empty and InUse when the folder
+    // is there but another process holds it (opened without sharing it for writing, or under
+    // an opportunistic lock whose break is under way).
     static TInstallDirectory Open(const std::string& folder);
 
     ~TInstallDirectory() = default;
@@ -53,6 +55,8 @@ class TInstallDirectory {
     TInstallDirectory(TInstallDirectory&&) = default;
     TInstallDirectory& operator=(TInstallDirectory&&) = default;
     explicit operator bool() const { return Handle.valid(); }
+    // True when the opening met another process's hold on the folder: a later one may succeed.
+    bool InUse() const { return Held; }
 
     // The folder as text, for messages that name a path: what Open was given, or the parent's
     // text + the name + "\" for a sub-folder. Kept also when the opening failed.
@@ -101,11 +105,16 @@ class TInstallDirectory {
     // system without the call (Windows XP) the attributes decide alone.
     bool IsPlainEntry(HANDLE file, const std::wstring& name) const;
 
-    // Whether the open `file` is this directory's entry `name`: by where the system says the
-    // file lies, else, where it gives no path, by the identity (volume and file id) of the entry
-    // now at the name, opened here for its attributes without following a link. Unknown where
-    // neither can tell.
+    // Whether the open `file` is this directory's entry `name`, asked two ways (SameFileOfAnswers):
+    // where the system says the file lies, and the identity (volume and file id) of the entry now
+    // at the name, opened here for its attributes without following a link. No only where both
+    // say no; Unknown where they disagree or neither can tell.
     TSameFile Holds(HANDLE file, const std::wstring& name) const;
+
+    // True when the system marks the directory's volume remote (a network share, a redirector),
+    // or cannot say that it is not: such a volume's answers about a file are not to be trusted
+    // with its deletion.
+    bool OnRemoteVolume() const;
 
     // The names of the directory's entries, "." and ".." left out.
     std::vector<std::wstring> EntryNames() const;
@@ -130,7 +139,12 @@ class TInstallDirectory {
     TFileHandle Handle;
     std::wstring FinalPath;       // where the system says the directory lies; empty where it cannot
     mutable bool Listed = false;  // whether the handle has taken a listing, and so its mask
+    bool Held = false;            // the opening met another process's hold on the folder
 };
+
+// The identity of the open file behind `handle`: its 128-bit id where the system gives one,
+// else its 64-bit index; nullopt where the system gives neither.
+std::optional<TFileIdentity> IdentityOf(HANDLE handle);
 
 // The attributes of the open file or directory behind `handle`, or INVALID_FILE_ATTRIBUTES.
 // Asked of the file system alone: GetFileInformationByHandle also asks for the volume's serial

@@ -25,8 +25,10 @@
 #include "discovery/path_rules.h"
 #include "discovery/registry_layout.h"
 #include "install/data_file_writer.h"
+#include "install/file_in_use.h"
 #include "install/folder_size.h"
 #include "install/install_directory.h"
+#include "install/write_plan.h"
 #include "lang/lang_unit.h"
 #include "lang/message_texts.h"
 #include "startup/code_page.h"
@@ -81,6 +83,28 @@ void ApplyLastRunFolder() {
         return;
     AddTrailingBackslash(folder, AnsiLeadBytes());
     StartupState.InstallFolder = folder;
+}
+
+// The one opening of the install folder. Another process may hold the folder itself (opened
+// without sharing it for writing, or under an opportunistic lock): it is waited for as the
+// writer waits for a held data file, and still held after that, it stays held.
+TInstallDirectory OpenInstallFolder() {
+    TInstallDirectory folder;
+    RetryWhileInUse(
+        [&] {
+            folder = TInstallDirectory::Open(StartupState.InstallFolder);
+            return folder.InUse() ? TAttemptResult::InUse : TAttemptResult::Done;
+        },
+        [] { Sleep(kFileInUseRetryDelayMs); });
+    return folder;
+}
+
+// A folder held by another process is there, in use: the run ends as one whose write met only
+// a holder of the data file, with the writer's message, never with the not-installed one.
+TExitCode EndWithFolderInUse(bool silentMode) {
+    const std::string target = StartupState.InstallFolder + Carried.DataFileName;
+    ShowErrorBox(InstallFailureEnglish(target), InstallFailureRussian(target));
+    return silentMode ? kExitRetryLater : kExitDataFileNotWritten;
 }
 
 // A folder that cannot be opened (missing, or no folder of a file system) holds no application.
@@ -215,9 +239,12 @@ TExitCode RunUpdate() {
     if (!DiscoverInstallLocation())
         return kExitApplicationNotFound;
     ApplyLastRunFolder();
+    run.SilentMode = IsSilentMode(StartupState.CommandWord);
     // The one opening of the install folder: every check, read, write and measurement of the
     // run goes through it, never through the folder's name again.
-    const TInstallDirectory installFolder = TInstallDirectory::Open(StartupState.InstallFolder);
+    const TInstallDirectory installFolder = OpenInstallFolder();
+    if (installFolder.InUse())
+        return EndWithFolderInUse(run.SilentMode);
     if (!ApplicationPresent(installFolder))
         return kExitApplicationNotFound;
     if (!LoadLanguage(installFolder))
@@ -226,7 +253,6 @@ TExitCode RunUpdate() {
         ShowLocalErrorBox(LangLines("noright"));
         return kExitNotAdministrator;
     }
-    run.SilentMode = IsSilentMode(StartupState.CommandWord);
     // An interactive run asks at least once before it writes. Where nobody can answer, it ends
     // here, before the application is asked to quit and before the data file is touched.
     if (!run.SilentMode && NobodyCanAnswer())

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "e2e/box_bot.h"
 #include "lang/lang_text.h"
 #include "startup/command_line.h"
@@ -505,6 +507,47 @@ TEST_F(UpdateScenarioTest, UnseenSilentRunMeetingAHeldFileAsksForARetry) {
     EXPECT_EQ(RunUnseen("modest"), 7);
     SetFileAttributesA(data.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(test::ReadWholeFile(data), before);
+}
+
+// Another program holds the install folder itself, without sharing it for writing: the folder is
+// there, in use, never "not installed". The run waits for it as for a held data file and then
+// ends as such a run does, the data file untouched; a hold given up within the wait is waited
+// out.
+TEST_F(UpdateScenarioTest, AHeldInstallFolderIsInUseNotMissing) {
+    const struct {
+        const char* arguments;
+        DWORD heldMs;  // INFINITE: for the whole run
+        int exitCode;
+    } cases[] = {{"modest", INFINITE, 1618}, {"", INFINITE, 7}, {"modest", 1500, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.arguments) + " held " + std::to_string(c.heldMs));
+        LayOut({});
+        TFileHandle holder(CreateFileA(kDefaultFolder.c_str(), FILE_LIST_DIRECTORY,
+                                       FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        ASSERT_TRUE(holder);
+        std::thread release;
+        if (c.heldMs != INFINITE)
+            release = std::thread([&] {
+                Sleep(c.heldMs);
+                holder.reset();
+            });
+        const TBotRun run = Run(c.arguments);
+        if (release.joinable())
+            release.join();
+        holder.reset();
+        EXPECT_EQ(run.ExitCode, c.exitCode);
+        if (c.exitCode == 0) {
+            EXPECT_TRUE(run.Boxes.empty());
+            ExpectCarriedFileIn(kDefaultFolder);
+            continue;
+        }
+        ASSERT_EQ(run.Boxes.size(), 1u);
+        ExpectBox(run.Boxes[0], "Telvo update", "Can't install file " + kDefaultFolder + "vost.cok",
+                  "ok", "shown");
+        EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 40);
+        EXPECT_FALSE(EstimatedSize());
+    }
 }
 
 // "modest runapp" installs, but nobody would see the application: it is not started.

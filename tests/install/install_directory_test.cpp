@@ -57,6 +57,26 @@ TEST(InstallDirectoryTest, ALinkIsOpenedAsItself) {
     EXPECT_FALSE(directory.IsPlainEntry(link.get(), L"link.dat"));
 }
 
+// A folder that another handle holds without sharing it for writing is there, in use, and
+// opens once that handle is gone; one shared with everyone opens at once.
+TEST(InstallDirectoryTest, AFolderHeldWithoutWriteSharingIsInUseNotMissing) {
+    const std::string folder = FolderForThisTest();
+    for (const DWORD share : {DWORD{FILE_SHARE_READ | FILE_SHARE_DELETE},
+                              DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}}) {
+        SCOPED_TRACE(share);
+        const bool held = !(share & FILE_SHARE_WRITE);
+        TFileHandle holder(CreateFileA(folder.c_str(), FILE_LIST_DIRECTORY, share, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        ASSERT_TRUE(holder);
+        const TInstallDirectory opened = TInstallDirectory::Open(folder);
+        EXPECT_EQ(bool(opened), !held);
+        EXPECT_EQ(opened.InUse(), held);
+        holder.reset();
+        EXPECT_TRUE(TInstallDirectory::Open(folder));
+    }
+    EXPECT_FALSE(TInstallDirectory::Open(folder + "missing\\").InUse());
+}
+
 using TFinalPathScope = test::TSeamScope<bool, HideFinalPaths>;
 constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
