@@ -167,16 +167,21 @@ TAttemptResult ReplaceTarget(const TInstallDirectory& folder, TTemporaryFile& fi
         return TAttemptResult::Done;
     }
     // A network volume can apply a rename and still report a failure: where the file already is
-    // the target, deleting it would lose both files. Where nothing tells, it is kept all the
-    // same: a leftover goes with the next write, a deleted data file is lost.
-    switch (folder.Holds(file.get(), targetName)) {
-        case TSameFile::Yes:
+    // the target, deleting it would lose both files. It goes only where both where it lies and
+    // its identity say it is not the target, and never on a remote volume's word; a leftover
+    // goes with the next write, a deleted data file is lost.
+    switch (AfterFailedRename(folder.Holds(file.get(), targetName), folder.OnRemoteVolume())) {
+        case TAfterFailedRename::Written:
             file.Keep();
             return TAttemptResult::Done;
-        case TSameFile::Unknown:
+        case TAfterFailedRename::Undecided:
+            // The run's own handle may now be what holds the target: no wait would cure that.
+            file.Keep();
+            return TAttemptResult::Failed;
+        case TAfterFailedRename::Keep:
             file.Keep();
             break;
-        case TSameFile::No:
+        case TAfterFailedRename::Delete:
             break;
     }
     if (InUseError(error))

@@ -31,8 +31,10 @@ namespace telvo {
 // not to be deleted by its access rules, disk full) it shows "Can't install file " +
 // folder.Path() + targetName through ShowErrorBox, leaves the target as it was, removes its
 // temporary file and returns false. A rename reported as failed after which the new file is the
-// target (a network volume can do that) counts as done; where it cannot be told whether it is,
-// the new file stays, as a leftover the next write removes, and the failure is reported.
+// target (a network volume can do that) counts as done. The new file is deleted after such a
+// failure only where both where it lies and its identity say it is not the target, and never on
+// a volume the system marks remote: otherwise it stays, as a leftover the next write removes,
+// and where it cannot be told whether it is the target the failure is reported as Failed.
 bool WriteDataFile(const std::string& resourceName, const std::string& resourceType,
                    const TInstallDirectory& folder, const std::string& targetName);
 
@@ -51,8 +53,8 @@ enum class TWriteResult {
 // failed earlier. When it says no, the new file is removed, nothing is shown, the target is left
 // as it was and the result is Withheld. A failure shows the writer's message and is InUse when
 // only a holder of the target or of the writer lock stood in the way, otherwise Failed. The new
-// file is removed on every road, also when `mayReplace` throws, but the one where a rename was
-// reported as failed and nothing tells whether it happened (see WriteDataFile). This lets the
+// file is removed on every road, also when `mayReplace` throws, but those after a rename
+// reported as failed where it is kept (see WriteDataFile). This lets the
 // caller finish a check of its own while the bytes are written, without anything visible changing
 // before the check has passed.
 TWriteResult WriteDataFileGated(const std::string& resourceName, const std::string& resourceType,

@@ -123,4 +123,33 @@ std::string InstallFailureRussian(const std::string& targetPath) {
     return "Не удается установить файл " + targetPath;
 }
 
+TSameFile SameByIdentity(const std::optional<TFileIdentity>& own,
+                         const std::optional<TFileIdentity>& found) {
+    constexpr std::array<uint8_t, 16> kNoId{};
+    if (!own || !found || own->Wide != found->Wide || own->Id == kNoId || found->Id == kNoId)
+        return TSameFile::Unknown;
+    return own->Volume == found->Volume && own->Id == found->Id ? TSameFile::Yes : TSameFile::No;
+}
+
+TSameFile SameFileOfAnswers(TSameFile byPath, TSameFile byIdentity) {
+    if (byPath == TSameFile::No && byIdentity == TSameFile::No)
+        return TSameFile::No;
+    if (byPath == TSameFile::No || byIdentity == TSameFile::No)
+        return TSameFile::Unknown;
+    return byPath == TSameFile::Yes || byIdentity == TSameFile::Yes ? TSameFile::Yes
+                                                                    : TSameFile::Unknown;
+}
+
+TAfterFailedRename AfterFailedRename(TSameFile verdict, bool remoteVolume) {
+    switch (verdict) {
+        case TSameFile::Yes:
+            return TAfterFailedRename::Written;
+        case TSameFile::No:
+            return remoteVolume ? TAfterFailedRename::Keep : TAfterFailedRename::Delete;
+        case TSameFile::Unknown:
+            break;
+    }
+    return TAfterFailedRename::Undecided;
+}
+
 }  // namespace telvo

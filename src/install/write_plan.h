@@ -2,11 +2,50 @@
 // replace, where it lays the new file down first, and the words of its one failure message.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace telvo {
+
+// Whether an open file is the entry of a name: Unknown where nothing tells.
+enum class TSameFile { Yes, No, Unknown };
+
+// What identifies a file on its volume: the volume's serial number and the file's id, 128 bits
+// where the system gives them (Windows 8 on), else the 64-bit file index in the low half, which
+// is not unique on every file system. Two identities compare only when both are of one width.
+struct TFileIdentity {
+    uint64_t Volume = 0;
+    std::array<uint8_t, 16> Id{};
+    bool Wide = false;
+};
+
+// Whether two files are one by their identities; nullopt stands for an identity the system did
+// not give, and an id of all zeros (which a server may give for every file) is none either.
+TSameFile SameByIdentity(const std::optional<TFileIdentity>& own,
+                         const std::optional<TFileIdentity>& found);
+
+// Whether a file is the entry of a name, from two answers: where the system says the file lies,
+// and its identity against the entry's. Yes where one says so and neither says no; No only where
+// both say no; Unknown otherwise. A redirector may answer the first from the name the file was
+// opened with, so neither answer alone may have the file deleted.
+TSameFile SameFileOfAnswers(TSameFile byPath, TSameFile byIdentity);
+
+// What the writer does with its new file after a rename over the target was reported as failed.
+enum class TAfterFailedRename {
+    Written,    // the new file is the target: keep it, the write is done
+    Undecided,  // nothing tells: keep it as a leftover (the next write removes it) and fail,
+                // never as "in use", for the run's own handle on it could be the holder met
+    Keep,       // it is not the target, but on a remote volume nothing is deleted on the
+                // volume's word: keep it as a leftover, and judge the failure as reported
+    Delete,     // it is not the target: delete it, and judge the failure as reported
+};
+
+// The rule for that: `verdict` from SameFileOfAnswers, `remoteVolume` whether the system marks
+// the folder's volume remote (or cannot say that it is not).
+TAfterFailedRename AfterFailedRename(TSameFile verdict, bool remoteVolume);
 
 // True when a target with these attributes must be left alone: a folder, or a file marked
 // read-only, hidden or system (an exclusive create over such a file is refused with access

@@ -23,6 +23,16 @@ bool& FinalPathsHiddenFlag() {
     return hidden;
 }
 
+bool& FileIdsHiddenFlag() {
+    static bool hidden = false;
+    return hidden;
+}
+
+bool& VolumesRemoteFlag() {
+    static bool remote = false;
+    return remote;
+}
+
 }  // namespace
 
 bool DrawTemporaryTag(uint32_t& tag) {
@@ -54,6 +64,22 @@ bool FinalPathsHidden() {
 
 bool HideFinalPaths(bool hide) {
     return std::exchange(FinalPathsHiddenFlag(), hide);
+}
+
+bool FileIdsHidden() {
+    return FileIdsHiddenFlag();
+}
+
+bool HideFileIds(bool hide) {
+    return std::exchange(FileIdsHiddenFlag(), hide);
+}
+
+bool VolumesShownRemote() {
+    return VolumesRemoteFlag();
+}
+
+bool ShowVolumesRemote(bool remote) {
+    return std::exchange(VolumesRemoteFlag(), remote);
 }
 
 }  // namespace telvo

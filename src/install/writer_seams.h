@@ -1,8 +1,9 @@
 // The things about the data file writer and the install folder that a test cannot bring about
 // from outside: which names the system's random generator draws for temporary files, a rename
-// that the file system applies but reports as failed (as a network redirector can), and a
-// system whose final-path call gives no path (as a file system or redirector may). The package
-// itself never replaces any of them.
+// that the file system applies but reports as failed (as a network redirector can), a system
+// whose final-path call gives no path and a file system that gives no file ids (as a file system
+// or redirector may), and a volume the system marks remote. The package itself never replaces
+// any of them.
 #pragma once
 
 #include <windows.h>
@@ -41,5 +42,16 @@ TRenameInto ReplaceRenameInto(TRenameInto rename);
 bool FinalPathsHidden();
 // Sets that and returns what it was.
 bool HideFinalPaths(bool hide);
+
+// Whether the system gives no identity (file id or index) for any file, as a file system or
+// redirector may: false unless a test said otherwise.
+bool FileIdsHidden();
+// Sets that and returns what it was.
+bool HideFileIds(bool hide);
+
+// Whether every volume counts as one the system marks remote: false unless a test said otherwise.
+bool VolumesShownRemote();
+// Sets that and returns what it was.
+bool ShowVolumesRemote(bool remote);
 
 }  // namespace telvo

@@ -419,24 +419,64 @@ TEST(TemporaryTagTest, DrawsWithinOneTickAllDiffer) {
     FAIL() << "the clock moved during every round of draws";
 }
 
-// A network volume can apply the rename and report a failure: the new file already is the
-// target, as the system says where it lies or, where it gives no path, as the identity of the
-// entry at the target's name shows. It stays, and the write counts as done.
-TEST_F(DataFileWriterTest, ARenameReportedAsFailedThatHappenedCountsAsDone) {
-    const TRenameScope rename(
-        [](const TInstallDirectory& folder, HANDLE file, const std::wstring& name) -> DWORD {
-            folder.MoveInto(file, name);
-            return ERROR_UNEXP_NET_ERR;
-        });
-    for (const bool pathsHidden : {false, true}) {
-        SCOPED_TRACE(pathsHidden ? "no final paths" : "final paths");
-        const TFinalPathScope finalPaths(pathsHidden);
+// A network volume can apply the rename and still report a failure, and give no final path, no
+// file id, or both. The new file is kept wherever it may be the target; it goes only where its
+// path and identity both say it is not, and never on a remote volume. The write counts as done
+// only where the target is known to be the new file; where nothing tells, it fails at once
+// (never as "in use": the run's own handle may be what holds the target), and the next write
+// removes whatever stays.
+TEST_F(DataFileWriterTest, ARenameReportedAsFailedLosesNothing) {
+    using TFinalIdScope = test::TSeamScope<bool, HideFileIds>;
+    using TRemoteScope = test::TSeamScope<bool, ShowVolumesRemote>;
+    const struct {
+        const char* road;
+        bool applied, pathsHidden, idsHidden, remote;
+        DWORD reported;
+        TWriteResult result;
+        bool newTarget, leftover;
+    } cases[] = {
+        {"applied", true, false, false, false, ERROR_UNEXP_NET_ERR, TWriteResult::Written, true,
+         false},
+        {"applied, no paths", true, true, false, false, ERROR_UNEXP_NET_ERR, TWriteResult::Written,
+         true, false},
+        {"applied, no ids", true, false, true, false, ERROR_UNEXP_NET_ERR, TWriteResult::Written,
+         true, false},
+        {"applied, nothing tells", true, true, true, false, ERROR_UNEXP_NET_ERR,
+         TWriteResult::Failed, true, false},
+        {"applied, nothing tells, in use", true, true, true, false, ERROR_SHARING_VIOLATION,
+         TWriteResult::Failed, true, false},
+        {"not applied", false, false, false, false, ERROR_UNEXP_NET_ERR, TWriteResult::Failed,
+         false, false},
+        {"not applied, no paths", false, true, false, false, ERROR_UNEXP_NET_ERR,
+         TWriteResult::Failed, false, true},
+        {"not applied, remote", false, false, false, true, ERROR_UNEXP_NET_ERR,
+         TWriteResult::Failed, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.road);
+        int renames = 0;
+        const TRenameScope rename(
+            [&](const TInstallDirectory& folder, HANDLE file, const std::wstring& name) -> DWORD {
+                ++renames;
+                if (c.applied)
+                    folder.MoveInto(file, name);
+                return c.reported;
+            });
         test::WriteFileBytes(Target, test::OldFileBytes(1000));
-
+        const size_t boxesBefore = Boxes.Shown().size();
+        {
+            const TFinalPathScope finalPaths(c.pathsHidden);
+            const TFinalIdScope fileIds(c.idsHidden);
+            const TRemoteScope remote(c.remote);
+            EXPECT_EQ(test::WriteDataFileAt(Target), c.result);
+        }
+        EXPECT_EQ(renames, 1);
+        EXPECT_EQ(Boxes.Shown().size() - boxesBefore, c.result == TWriteResult::Written ? 0u : 1u);
+        EXPECT_TRUE(test::FileEquals(Target, c.newTarget ? Payload : test::OldFileBytes(1000)));
+        EXPECT_EQ(test::FolderNames(Folder).size(), c.leftover ? 2u : 1u);
+        // The next write, its rename no longer failing, removes what stayed.
+        const TRenameScope plain({});
         EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
-
-        EXPECT_TRUE(Boxes.Shown().empty());
-        EXPECT_TRUE(test::FileEquals(Target, Payload));
         EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
     }
 }

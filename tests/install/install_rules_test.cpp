@@ -276,6 +276,50 @@ TEST(WritePlanTest, FailureMessagesNameTheTargetExactly) {
               "\xF4\xE0\xE9\xEB C:\\Telvo\\vost.cok");
 }
 
+// After a rename reported as failed: the new file goes only where where it lies and its identity
+// both say it is not the target, and never on a remote volume; an id of zeros, or identities of
+// two widths, tell nothing.
+TEST(WritePlanTest, ANewFileGoesOnlyWhereEverythingSaysItIsNotTheTarget) {
+    using S = TSameFile;
+    using A = TAfterFailedRename;
+    const TFileIdentity own{7, {1, 2, 3}, true};
+    TFileIdentity zeros = own;
+    zeros.Id = {};
+    TFileIdentity narrow = own;
+    narrow.Wide = false;
+    TFileIdentity otherVolume = own;
+    otherVolume.Volume = 8;
+    TFileIdentity otherFile = own;
+    otherFile.Id[15] = 9;
+    const struct {
+        std::optional<TFileIdentity> found;
+        S identity;
+    } identities[] = {{own, S::Yes},       {otherFile, S::No},   {otherVolume, S::No},
+                      {zeros, S::Unknown}, {narrow, S::Unknown}, {std::nullopt, S::Unknown}};
+    for (const auto& c : identities) EXPECT_EQ(SameByIdentity(own, c.found), c.identity);
+    EXPECT_EQ(SameByIdentity(zeros, zeros), S::Unknown);
+    const struct {
+        S byPath, byIdentity, verdict;
+        A local, remote;
+    } answers[] = {
+        {S::Yes, S::Yes, S::Yes, A::Written, A::Written},
+        {S::Yes, S::Unknown, S::Yes, A::Written, A::Written},
+        {S::Unknown, S::Yes, S::Yes, A::Written, A::Written},
+        {S::No, S::No, S::No, A::Delete, A::Keep},
+        {S::No, S::Unknown, S::Unknown, A::Undecided, A::Undecided},
+        {S::Unknown, S::No, S::Unknown, A::Undecided, A::Undecided},
+        {S::No, S::Yes, S::Unknown, A::Undecided, A::Undecided},
+        {S::Yes, S::No, S::Unknown, A::Undecided, A::Undecided},
+        {S::Unknown, S::Unknown, S::Unknown, A::Undecided, A::Undecided},
+    };
+    for (const auto& c : answers) {
+        const S verdict = SameFileOfAnswers(c.byPath, c.byIdentity);
+        EXPECT_EQ(verdict, c.verdict);
+        EXPECT_EQ(AfterFailedRename(verdict, false), c.local);
+        EXPECT_EQ(AfterFailedRename(verdict, true), c.remote);
+    }
+}
+
 // Attempts stop at the first result that is not "in use"; waits come only between attempts.
 TEST(FileInUseTest, RetriesOnlyWhileInUse) {
     using R = TAttemptResult;
