@@ -1,10 +1,12 @@
 # The test kit for Windows (scripts/windows-kit): its runner, which run-tests.cmd starts, and the
 # counting of GoogleTest's results behind the runner's closing line.
-list(APPEND TELVO_TEST_SOURCES kit/result_count_test.cpp kit/result_count.cpp)
+list(APPEND TELVO_TEST_SOURCES kit/result_count_test.cpp kit/result_count.cpp
+                               kit/case_choice_test.cpp kit/case_choice.cpp)
 
-add_executable(telvo_kit kit/kit_runner.cpp kit/result_count.cpp support/windows_only.cpp)
+add_executable(telvo_kit kit/kit_runner.cpp kit/result_count.cpp kit/case_choice.cpp
+                         support/windows_only.cpp)
 target_include_directories(telvo_kit PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(telvo_kit PRIVATE telvo_installation advapi32)
+target_link_libraries(telvo_kit PRIVATE telvo_installation telvo_pure advapi32)
 target_link_options(telvo_kit PRIVATE ${TELVO_STATIC_LINK})
 
 # The kit as the maker runs it: laid out from this build, unpacked into a fresh 64-bit and a
