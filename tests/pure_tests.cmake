@@ -10,6 +10,7 @@ set(TELVO_PURE_TEST_SOURCES
   startup/windows_identity_test.cpp
   startup/application_error_text_test.cpp
   startup/attendance_test.cpp
+  startup/russian_texts_test.cpp
   update/flow_rules_test.cpp
   update/start_rights_test.cpp
 )

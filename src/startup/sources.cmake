@@ -4,6 +4,7 @@ list(APPEND TELVO_PURE_SOURCES
   src/startup/windows_identity.cpp
   src/startup/application_error_text.cpp
   src/startup/attendance.cpp
+  src/startup/russian_texts.cpp
 )
 list(APPEND TELVO_WIN32_SOURCES
   src/startup/message_box.cpp

@@ -2,13 +2,11 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <array>
-
 #include "startup/code_page.h"
 #include "startup/command_line.h"
 #include "startup/identify_windows.h"
 #include "startup/message_box.h"
+#include "startup/russian_texts.h"
 
 namespace telvo {
 
@@ -16,24 +14,9 @@ TStartupState StartupState;
 
 namespace {
 
-constexpr std::array<uint32_t, 7> kRussianTextLocales = {
-    0x0402,  // Bulgarian
-    0x0419,  // Russian
-    0x0422,  // Ukrainian
-    0x0423,  // Belarusian
-    0x043F,  // Kazakh
-    0x0444,  // Tatar
-    0x0819,  // Russian (Moldova)
-};
-
 constexpr uint16_t kLanguageRussian = 0x19;
 
 }  // namespace
-
-bool IsRussianTextLocale(uint32_t localeId) {
-    return std::find(kRussianTextLocales.begin(), kRussianTextLocales.end(), localeId) !=
-           kRussianTextLocales.end();
-}
 
 std::string PackageCommandLine() {
     return AnsiOrQuestionMarks(GetCommandLineW());

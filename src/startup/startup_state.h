@@ -12,6 +12,7 @@
 #include <string>
 
 #include "startup/registry.h"
+#include "startup/russian_texts.h"
 
 namespace telvo {
 
@@ -31,10 +32,6 @@ struct TStartupState {
 };
 
 extern TStartupState StartupState;
-
-// True for the seven locales whose users get the built-in texts in Russian. The whole id is
-// compared, so other sublanguages of these languages do not qualify.
-bool IsRussianTextLocale(uint32_t localeId);
 
 // Runs once, before the language unit starts and the update flow begins.
 void InitStartupState();

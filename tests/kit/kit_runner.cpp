@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "kit/case_choice.h"
 #include "kit/result_count.h"
 #include "startup/win_handles.h"
 #include "support/installation.h"
@@ -497,28 +498,12 @@ int main() {
 
     SYSTEM_INFO system{};
     GetNativeSystemInfo(&system);
-    const bool windows64 = system.wProcessorArchitecture != PROCESSOR_ARCHITECTURE_INTEL;
-    const bool russian = PRIMARYLANGID(GetUserDefaultLangID()) == LANG_RUSSIAN;
-    std::string filter;
-    if (!windows64) {
-        filter = "*Win32Prefix*:*AnyWindows*";
-        Say("32-bit Windows: running the cases for 32-bit Windows and those for any Windows");
-    } else if (russian) {
-        filter = "*RussianLocale*:*AnyWindows*";
-        Say("64-bit Windows, Russian user locale: running the Russian-locale cases and those "
-            "for any Windows (the other cases expect an English locale)");
-    } else {
-        filter = "-*Win32Prefix*:*RussianLocale*";
-        Say("64-bit Windows: running every case but those for 32-bit Windows and those that "
-            "need a Russian user locale");
-    }
-    if (!russian && GetUserDefaultLCID() != 0x0409) {
-        char locale[16] = {};
-        std::snprintf(locale, sizeof locale, "0x%04lX", GetUserDefaultLCID());
-        Say(std::string("the user locale is ") + locale +
-            ": the cases expect English (United States, 0x0409), so those that check the locale "
-            "itself fail here");
-    }
+    // The package's own locale rule picks the cases, so that they expect the texts the package
+    // shows on this machine.
+    const telvo::kit::TCaseChoice choice = telvo::kit::ChooseCases(
+        system.wProcessorArchitecture != PROCESSOR_ARCHITECTURE_INTEL, GetUserDefaultLCID());
+    const std::string& filter = choice.Filter;
+    Say(choice.Reason);
 
     BringUpDesktop();
 
