@@ -494,18 +494,23 @@ TEST_F(WindowsOnlyAnyWindowsTest, WriterLockOfANonAdministratorHoldsUpNoUpdate) 
 // An exclusive opportunistic lock (read, write and handle caching) on the file at `path`, as any
 // user who may read the file can take one, through a handle of its own; its break is never
 // acknowledged, so an open that waited for the break would wait for ever. Let go at the end.
+// On a folder (a path ending in "\"), the read and handle caching lock that folders take,
+// through a handle that does not share the folder for writing, as any user who may list the
+// folder can take it.
 class TUnacknowledgedOplock {
   public:
     explicit TUnacknowledgedOplock(const std::string& path)
-        : File(CreateFileA(path.c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr)),
+        : File(CreateFileA(
+              path.c_str(), GENERIC_READ,
+              FILE_SHARE_READ | FILE_SHARE_DELETE | (IsFolder(path) ? 0 : FILE_SHARE_WRITE),
+              nullptr, OPEN_EXISTING,
+              FILE_FLAG_OVERLAPPED | (IsFolder(path) ? FILE_FLAG_BACKUP_SEMANTICS : 0), nullptr)),
           Done(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
         Overlapped.hEvent = Done.get();
-        REQUEST_OPLOCK_INPUT_BUFFER input{
-            REQUEST_OPLOCK_CURRENT_VERSION, sizeof input,
-            OPLOCK_LEVEL_CACHE_READ | OPLOCK_LEVEL_CACHE_HANDLE | OPLOCK_LEVEL_CACHE_WRITE,
-            REQUEST_OPLOCK_INPUT_FLAG_REQUEST};
+        REQUEST_OPLOCK_INPUT_BUFFER input{REQUEST_OPLOCK_CURRENT_VERSION, sizeof input,
+                                          OPLOCK_LEVEL_CACHE_READ | OPLOCK_LEVEL_CACHE_HANDLE |
+                                              (IsFolder(path) ? 0 : OPLOCK_LEVEL_CACHE_WRITE),
+                                          REQUEST_OPLOCK_INPUT_FLAG_REQUEST};
         // Granted, the request stays pending until the lock breaks. Another opener of the file
         // (a virus scanner after its write) keeps an exclusive lock from being granted a while.
         for (int attempt = 0; attempt < 50 && File && Done && !Granted; ++attempt) {
@@ -531,6 +536,8 @@ class TUnacknowledgedOplock {
     bool Broken() const { return WaitForSingleObject(Done.get(), 0) == WAIT_OBJECT_0; }
 
   private:
+    static bool IsFolder(const std::string& path) { return !path.empty() && path.back() == '\\'; }
+
     TFileHandle File;
     TEventHandle Done;
     OVERLAPPED Overlapped{};
@@ -538,10 +545,12 @@ class TUnacknowledgedOplock {
                                         sizeof(REQUEST_OPLOCK_OUTPUT_BUFFER)};
 };
 
-// Opportunistic locks on the data file and on a language file, broken by the package's opens and
-// never acknowledged, hold up no open: the version read gives up after its attempts
-// ("filecantopen", exit 6), a silent write after its wait (exit 1618, the old file kept), and a
-// language file under such a lock is one that cannot be read (exit 3).
+// Opportunistic locks on the data file, on a language file and on the install folder itself,
+// broken by the package's opens and never acknowledged, hold up no open: the version read gives
+// up after its attempts ("filecantopen", exit 6), a silent write after its wait (exit 1618, the
+// old file kept), a language file under such a lock is one that cannot be read (exit 3), and the
+// folder, held without write sharing, is in use after the folder's wait (1618 silent, 7
+// otherwise), never missing.
 TEST_F(WindowsOnlyAnyWindowsTest, UnacknowledgedOplocksHoldUpNoRun) {
     if (test::RunsUnderWine())
         GTEST_SKIP() << "Wine has no opportunistic locks (FSCTL_REQUEST_OPLOCK), so what an "
@@ -552,8 +561,11 @@ TEST_F(WindowsOnlyAnyWindowsTest, UnacknowledgedOplocksHoldUpNoRun) {
         const char* file;
         const char* arguments;
         int exitCode;
-    } cases[] = {
-        {"vost.cok", "", 6}, {"vost.cok", "modest", 1618}, {"language\\english.lng", "modest", 3}};
+    } cases[] = {{"vost.cok", "", 6},
+                 {"vost.cok", "modest", 1618},
+                 {"language\\english.lng", "modest", 3},
+                 {"", "modest", 1618},
+                 {"", "", 7}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " " + c.arguments);
         {
