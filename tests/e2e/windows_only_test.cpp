@@ -507,10 +507,11 @@ class TUnacknowledgedOplock {
               FILE_FLAG_OVERLAPPED | (IsFolder(path) ? FILE_FLAG_BACKUP_SEMANTICS : 0), nullptr)),
           Done(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
         Overlapped.hEvent = Done.get();
-        REQUEST_OPLOCK_INPUT_BUFFER input{REQUEST_OPLOCK_CURRENT_VERSION, sizeof input,
-                                          OPLOCK_LEVEL_CACHE_READ | OPLOCK_LEVEL_CACHE_HANDLE |
-                                              (IsFolder(path) ? 0 : OPLOCK_LEVEL_CACHE_WRITE),
-                                          REQUEST_OPLOCK_INPUT_FLAG_REQUEST};
+        REQUEST_OPLOCK_INPUT_BUFFER input{
+            REQUEST_OPLOCK_CURRENT_VERSION, sizeof input,
+            static_cast<DWORD>(OPLOCK_LEVEL_CACHE_READ | OPLOCK_LEVEL_CACHE_HANDLE |
+                               (IsFolder(path) ? 0 : OPLOCK_LEVEL_CACHE_WRITE)),
+            REQUEST_OPLOCK_INPUT_FLAG_REQUEST};
         // Granted, the request stays pending until the lock breaks. Another opener of the file
         // (a virus scanner after its write) keeps an exclusive lock from being granted a while.
         for (int attempt = 0; attempt < 50 && File && Done && !Granted; ++attempt) {
