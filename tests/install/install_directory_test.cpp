@@ -16,6 +16,8 @@
 namespace telvo {
 namespace {
 
+constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 std::string FolderForThisTest() {
     return test::FreshTempFolder(testing::UnitTest::GetInstance()->current_test_info()->name());
 }
@@ -77,8 +79,25 @@ TEST(InstallDirectoryTest, AFolderHeldWithoutWriteSharingIsInUseNotMissing) {
     EXPECT_FALSE(TInstallDirectory::Open(folder + "missing\\").InUse());
 }
 
+// A file's identity is the same through two handles and differs from another file's.
+TEST(InstallDirectoryTest, IdentitiesTellFilesApart) {
+    const std::string folder = FolderForThisTest();
+    test::WriteFileBytes(folder + "one.dat", "one");
+    test::WriteFileBytes(folder + "two.dat", "two");
+    const auto open = [&](const char* name) {
+        return TFileHandle(CreateFileA((folder + name).c_str(), FILE_READ_ATTRIBUTES, kShareAll,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    };
+    const TFileHandle one = open("one.dat");
+    const TFileHandle again = open("one.dat");
+    const TFileHandle two = open("two.dat");
+    const std::optional<TFileIdentity> identity = IdentityOf(one.get());
+    ASSERT_TRUE(identity);
+    EXPECT_EQ(SameByIdentity(identity, IdentityOf(again.get())), TSameFile::Yes);
+    EXPECT_EQ(SameByIdentity(identity, IdentityOf(two.get())), TSameFile::No);
+}
+
 using TFinalPathScope = test::TSeamScope<bool, HideFinalPaths>;
-constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // Opens a folder holding the file "own.dat" and the folder "sub" with final paths given, with
 // none from the opening on (so none for the folder), and with none after the opening (so none
