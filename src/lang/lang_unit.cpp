@@ -48,12 +48,18 @@ bool CheckLangFile(int32_t index) {
     return true;
 }
 
+// Stops at the first file that fails its check. Only a file whose check could read every file
+// it looked in is called faulty ("please reinstall"): one that another program holds (or whose
+// fallback file it holds) is no broken file; the user has been told which file could not be
+// read, and closing that program and running again cures it.
 bool CheckLangFiles() {
     for (int32_t i = 0; i < static_cast<int32_t>(LangUnit.LangFiles.size()); ++i) {
+        const uint32_t unreadableBefore = LangUnit.UnreadableLookups;
         const bool sound = CheckLangFile(i);
         ReleaseCurrentLangFile();
         if (!sound) {
-            ShowBilingualError(FaultyLangFileText(LangUnit.LangFiles[i]));
+            if (LangUnit.UnreadableLookups == unreadableBefore)
+                ShowBilingualError(FaultyLangFileText(LangUnit.LangFiles[i]));
             return false;
         }
     }

@@ -28,6 +28,9 @@ struct TLangUnitState {
     // The current language file as the last lookup left it: read-only, others may read it but
     // not write it, until the next lookup, a selection or the end of the unit releases it.
     TFileHandle CurrentFile;
+    // Lookups so far that could not read their file (another program held it, say), each
+    // reported to the user by ReportLangFileError.
+    uint32_t UnreadableLookups = 0;
 };
 
 // Owned by this unit; other units read LangCode, CurrentLanguage, LangFiles and the indices.
@@ -37,8 +40,9 @@ extern TLangUnitState LangUnit;
 // "language" that is a link counts as missing). Needs StartupState's RussianTexts, LocaleId,
 // AppName, captions and Registry. True: a current language file is selected, LocalCaption holds
 // its program name and LangCode its first langcode value, and the lookups work. False: the user
-// has been told through ShowErrorBox (a required file is missing or a file is faulty or
-// unreadable) and nothing of the unit may be used. Called once.
+// has been told through ShowErrorBox (a required file is missing, or a file is faulty; a file
+// that could not be read, held by another program say, is reported by name once for each lookup
+// that failed, and not called faulty) and nothing of the unit may be used. Called once.
 bool LoadLanguage(const TInstallDirectory& installFolder);
 
 // Makes LangFiles[index] the current language file (releasing the one before), sets

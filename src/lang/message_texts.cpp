@@ -42,6 +42,7 @@ std::optional<std::string> ReadLangFile(int32_t index, TFileHandle& file) {
 std::optional<TLangMessage> SearchLangFile(int32_t index, std::string_view key, TFileHandle& file) {
     const std::optional<std::string> text = ReadLangFile(index, file);
     if (!text) {
+        ++LangUnit.UnreadableLookups;
         ReportLangFileError(LangUnit.LangFiles[index]);
         return std::nullopt;
     }

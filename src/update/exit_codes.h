@@ -8,7 +8,7 @@ enum TExitCode : int {
     kExitDone = 0,                 // update installed, or the user ended the run by answering No
     kExitUncaughtErrorCode = 1,    // an error nothing caught (the "Application Error" road)
     kExitApplicationNotFound = 2,  // discovery failed, or no "telvo.exe" in a folder that opens
-    kExitLanguageFiles = 3,        // language files missing or faulty
+    kExitLanguageFiles = 3,        // language files missing, faulty or unreadable
     kExitNotAdministrator = 4,
     kExitIntegrityCheckFailed = 5,  // the package's own file is damaged or unreadable
     kExitDataFileInUse = 6,         // the installed data file could not be opened in time
