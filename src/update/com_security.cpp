@@ -44,7 +44,7 @@ bool MakeComSecurity() {
         return false;
     // COM may read the descriptor whenever a call comes in, so it is never destroyed: not even
     // when the process ends while a call into the shell is still stuck (application_control.h).
-    TComAccess& access = *new TComAccess;
+    static TComAccess& access = *new TComAccess;
     return access.Descriptor() &&
            SUCCEEDED(CoInitializeSecurity(access.Descriptor(), -1, nullptr, nullptr,
                                           RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IDENTIFY,
