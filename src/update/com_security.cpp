@@ -40,7 +40,7 @@ class TComAccess {
 std::atomic<TComSecurity> Record{TComSecurity::NotAsked};
 
 bool MakeComSecurity() {
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+    if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)))
         return false;
     // COM may read the descriptor whenever a call comes in, so it is never destroyed: not even
     // when the process ends while a call into the shell is still stuck (application_control.h).

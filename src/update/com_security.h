@@ -15,13 +15,19 @@ enum class TComSecurity {
     Refused,  // COM or its security could not be set up: the shell is not asked
 };
 
-// Initialises COM on the calling thread as a single-threaded apartment (the main thread's modal
-// boxes pump its messages), never undone, and sets the process's COM security: only SYSTEM and
+// Initialises COM on the calling thread in the multithreaded apartment, never undone (the
+// settings hold only while COM stays loaded), and sets the process's COM security: only SYSTEM and
 // the elevated administrators may call into the package (it hands out no objects), calls are
 // authenticated at the default level, the processes it calls may only identify it, never act as
 // it, and no custom marshalling (whose unmarshaller would run inside the package). Made once
 // per process; every call records the outcome and returns it. Loads OLE32, so a run that can
 // start nothing never calls it.
+//
+// Not a single-threaded apartment: that is a window of its own on the calling thread, which
+// the main thread would not serve while it waits (for the start, for the data file), holding up
+// every program that sends a message to all windows; and under Wine the process's first window
+// waits for the desktop shell, which must never hold a run without a bound. The start's thread
+// enters an apartment of its own for its calls into the shell.
 TComSecurity SetProcessComSecurity();
 
 // The recorded outcome, for any thread: NotAsked until SetProcessComSecurity ran. It is plain

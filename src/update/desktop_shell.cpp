@@ -13,9 +13,11 @@
 namespace telvo {
 namespace {
 
-// COM for the calling thread for the life of the scope; only a successful initialisation is
-// undone. Ready only where the run set the process's COM security first (com_security.h): the
-// start's thread never sets it itself, since by then COM may have set defaults of its own.
+// COM for the calling thread for the life of the scope: a single-threaded apartment of its own,
+// or the apartment it is already in (a caller that set the process's COM security on this
+// thread is in the multithreaded one); only a successful initialisation is undone. Ready only where
+// the run set the process's COM security first (com_security.h): the start's thread never sets it
+// itself, since by then COM may have set defaults of its own.
 class TComScope {
   public:
     TComScope() : Result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
@@ -25,7 +27,10 @@ class TComScope {
     }
     TComScope(const TComScope&) = delete;
     TComScope& operator=(const TComScope&) = delete;
-    bool Ready() const { return SUCCEEDED(Result) && ProcessComSecurity() == TComSecurity::Set; }
+    bool Ready() const {
+        return (SUCCEEDED(Result) || Result == RPC_E_CHANGED_MODE) &&
+               ProcessComSecurity() == TComSecurity::Set;
+    }
 
   private:
     HRESULT Result;
