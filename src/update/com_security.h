@@ -23,11 +23,11 @@ enum class TComSecurity {
 // per process; every call records the outcome and returns it. Loads OLE32, so a run that can
 // start nothing never calls it.
 //
-// Not a single-threaded apartment: that is a window of its own on the calling thread, which
-// the main thread would not serve while it waits (for the start, for the data file), holding up
-// every program that sends a message to all windows; and under Wine the process's first window
-// waits for the desktop shell, which must never hold a run without a bound. The start's thread
-// enters an apartment of its own for its calls into the shell.
+// Not a single-threaded apartment: such an apartment is served through its thread's messages,
+// and the main thread waits without taking any (for the start's thread, for the data file). Its
+// window would also be the process's first, which under Wine waits for the desktop shell:
+// measured, a suspended Explorer then held a "modest runapp" run past the start's bound. The
+// start's thread enters a single-threaded apartment of its own for its calls into the shell.
 TComSecurity SetProcessComSecurity();
 
 // The recorded outcome, for any thread: NotAsked until SetProcessComSecurity ran. It is plain
