@@ -61,8 +61,10 @@ void RequestApplicationQuit() {
 }
 
 void LaunchApplication() {
+    // The package's own current directory stays as it is: both routes give the application the
+    // folder as its working directory, and changing it would open the folder by name on the
+    // run's thread, outside the start's bound.
     const std::string& folder = StartupState.InstallFolder;
-    SetCurrentDirectoryA(folder.c_str());
     // Shared with the start's thread, which keeps it alive for as long as it runs: past the run,
     // where it stays stuck in a call into the shell.
     auto launch = std::make_shared<TLaunch>();

@@ -26,13 +26,16 @@ void RequestApplicationQuit();
 constexpr uint32_t kLaunchBoundMs = 15000;
 
 // Starts InstallFolder + AppName + ".exe" with no arguments and the install folder as its
-// working directory (which is also made the package's current directory), never with the
+// working directory (the package's own current directory is not changed), never with the
 // package's rights: as the desktop user where the desktop shell can start it (see
 // desktop_shell.h), otherwise only where the package's own token already is the desktop user's
 // plain token, with a lowered copy of it (see lowered_start.h); else not at all. Failures are
 // not reported, and nothing waits for the application. The start runs on a thread of its own,
 // with its own copies of the routes and paths; LaunchApplication returns once the start is
-// over, or after kLaunchBoundMs with that thread left where it is stuck.
+// over, or after kLaunchBoundMs with that thread left where it is stuck. Nothing that thread
+// reads is destroyed when the process ends: its own copies live as long as it does, and the
+// process-wide values it reads (the session user's source, the COM security's record and
+// descriptor) are never destroyed.
 void LaunchApplication();
 
 // The ways LaunchApplication starts the application, tried in this order on the start's thread.

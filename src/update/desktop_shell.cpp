@@ -7,59 +7,17 @@
 #include <shlguid.h>
 #include <shobjidl.h>
 
-#include <vector>
-
-#include "startup/well_known_sids.h"
 #include "startup/win_handles.h"
+#include "update/com_security.h"
 
 namespace telvo {
 namespace {
 
-// Who may call into the package's COM objects (it hands out none): SYSTEM and the elevated
-// administrators, never a process of the desktop user's plain token.
-class TComAccess {
-  public:
-    TComAccess() {
-        if (!Administrators || !System)
-            return;
-        Acl = AllowingAcl(COM_RIGHTS_EXECUTE | COM_RIGHTS_EXECUTE_LOCAL,
-                          {Administrators.get(), System.get()});
-        Made = !Acl.empty() && InitializeSecurityDescriptor(&Value, SECURITY_DESCRIPTOR_REVISION) &&
-               SetSecurityDescriptorOwner(&Value, Administrators.get(), FALSE) &&
-               SetSecurityDescriptorGroup(&Value, Administrators.get(), FALSE) &&
-               SetSecurityDescriptorDacl(&Value, TRUE, reinterpret_cast<PACL>(Acl.data()), FALSE);
-    }
-    // The descriptor, or nullptr where it could not be made.
-    SECURITY_DESCRIPTOR* Descriptor() { return Made ? &Value : nullptr; }
-
-  private:
-    TSid Administrators = AdministratorsSid();
-    TSid System = LocalSystemSid();
-    std::vector<ULONGLONG> Acl;
-    SECURITY_DESCRIPTOR Value{};
-    bool Made = false;
-};
-
-// The process's COM security, set by its first COM user, once, before any interface crosses
-// into or out of it. The elevated package unmarshals whatever Explorer, a process of the less
-// trusted desktop user, hands back: no custom marshalling (whose unmarshaller would run inside
-// the package), and the processes it calls may only identify it, never act as it. False where
-// it could not be set (COM sets a default of its own once anything was marshalled): then the
-// package does not talk to the shell at all.
-bool ComSecuritySet() {
-    // COM may read the descriptor whenever a call comes in, so it is never destroyed: not even
-    // when the process ends while a call into the shell is still stuck (application_control.h).
-    static TComAccess& access = *new TComAccess;
-    static const bool set =
-        access.Descriptor() &&
-        SUCCEEDED(CoInitializeSecurity(access.Descriptor(), -1, nullptr, nullptr,
-                                       RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IDENTIFY, nullptr,
-                                       EOAC_NO_CUSTOM_MARSHAL, nullptr));
-    return set;
-}
-
-// COM for the calling thread for the life of the scope, with the process's COM security; only
-// a successful initialisation is undone.
+// COM for the calling thread for the life of the scope: a single-threaded apartment of its own,
+// or the apartment it is already in (a caller that set the process's COM security on this
+// thread is in the multithreaded one); only a successful initialisation is undone. Ready only where
+// the run set the process's COM security first (com_security.h): the start's thread never sets it
+// itself, since by then COM may have set defaults of its own.
 class TComScope {
   public:
     TComScope() : Result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
@@ -69,7 +27,10 @@ class TComScope {
     }
     TComScope(const TComScope&) = delete;
     TComScope& operator=(const TComScope&) = delete;
-    bool Ready() const { return SUCCEEDED(Result) && ComSecuritySet(); }
+    bool Ready() const {
+        return (SUCCEEDED(Result) || Result == RPC_E_CHANGED_MODE) &&
+               ProcessComSecurity() == TComSecurity::Set;
+    }
 
   private:
     HRESULT Result;

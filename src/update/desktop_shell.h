@@ -12,8 +12,8 @@ namespace telvo {
 // directory: the shell windows' desktop (FindWindowSW with SWC_DESKTOP), its top-level browser,
 // the active view's folder view, the shell's Application object, IShellDispatch2::ShellExecute.
 // Returns false when any link of that chain is missing (no shell running, interfaces not
-// implemented) or the process's COM security could not be set first (set once, by the first
-// call here: no custom marshalling, the shell may only identify the caller), so the caller can
+// implemented) or the run did not set the process's COM security first (com_security.h: no
+// custom marshalling, the shell may only identify the caller), so the caller can
 // start the program another way; true once the shell took the request (whether the program
 // then starts is the shell's business). Every call into the shell waits for it without a limit.
 bool ShellExecuteAsDesktopUser(const std::string& file, const std::string& folder);

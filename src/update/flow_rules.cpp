@@ -27,4 +27,8 @@ bool WantsApplicationStarted(std::string_view secondArgument) {
     return AsciiLower(secondArgument) == "runapp";
 }
 
+bool MayStartApplication(std::string_view commandWord, std::string_view secondArgument) {
+    return !IsSilentMode(commandWord) || WantsApplicationStarted(secondArgument);
+}
+
 }  // namespace telvo

@@ -23,4 +23,8 @@ bool IsSilentMode(std::string_view commandWord);
 // The second argument asks for the application to be started after a silent update.
 bool WantsApplicationStarted(std::string_view secondArgument);
 
+// Whether the run may start the application: every interactive run may (its last question
+// offers it), a silent one only when asked with "runapp".
+bool MayStartApplication(std::string_view commandWord, std::string_view secondArgument);
+
 }  // namespace telvo

@@ -107,8 +107,10 @@ std::optional<TSidBytes> SessionUserSid() {
     return sid;
 }
 
+// Read by the start's thread, which may still be stuck in a call into the shell while the
+// process ends and destroys its statics: so it is never destroyed.
 TSessionUserSource& SessionUserSource() {
-    static TSessionUserSource source;
+    static TSessionUserSource& source = *new TSessionUserSource;
     return source;
 }
 

@@ -5,6 +5,7 @@ list(APPEND TELVO_PURE_SOURCES
 )
 list(APPEND TELVO_WIN32_SOURCES
   src/update/application_control.cpp
+  src/update/com_security.cpp
   src/update/desktop_shell.cpp
   src/update/lowered_start.cpp
   src/update/update_flow.cpp

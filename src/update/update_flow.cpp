@@ -37,6 +37,7 @@
 #include "startup/startup_state.h"
 #include "startup/win_handles.h"
 #include "update/application_control.h"
+#include "update/com_security.h"
 #include "update/flow_rules.h"
 #include "integrity/self_check.h"
 
@@ -229,6 +230,11 @@ void Finish(const TRun& run) {
 }  // namespace
 
 TExitCode RunUpdate() {
+    // First of all, before anything can show a box or load a text service: a run that may start
+    // the application sets the process's COM security (com_security.h). One that can start
+    // nothing loads no COM.
+    if (MayStartApplication(StartupState.CommandWord, CommandLineArgument(PackageCommandLine(), 2)))
+        SetProcessComSecurity();
     TRun run;
     run.DataFileExt = DataFileExtension(Carried.DataFileName);
     run.VersionText = std::to_string(Carried.CarriedVersion);

@@ -18,9 +18,11 @@ struct TCarriedFile {
 
 extern TCarriedFile Carried;
 
-// Runs the update once. Needs InitStartupState to have run and Carried to be stamped. Returns
-// the exit code of the run; a registry error the design lets pass (an unexpected value type,
-// a failed write of "EstimatedSize") leaves as ERegistryException.
+// Runs the update once, on the process's main thread: a run that may start the application
+// initialises COM there for the rest of the process (com_security.h). Needs InitStartupState to
+// have run and Carried to be stamped. Returns the exit code of the run; a registry error the
+// design lets pass (an unexpected value type, a failed write of "EstimatedSize") leaves as
+// ERegistryException.
 TExitCode RunUpdate();
 
 }  // namespace telvo

@@ -164,20 +164,39 @@ class WindowsOnlyAnyWindowsTest : public testing::Test {
     std::string Folder;
 };
 
+// The package runs `arguments` with every box answered Yes; the stand-in it starts must note
+// that it runs unelevated. Both start checks need a split token (WhyElevationCannotBeSeen).
+void ExpectStartedUnelevated(const std::string& package, const std::string& arguments, size_t boxes,
+                             const std::string& folder) {
+    const TBotRun run = RunAnsweringBoxes("\"" + package + "\"" + arguments,
+                                          std::vector<TButton>(boxes, TButton::Yes));
+    ASSERT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Boxes.size(), boxes);
+    ASSERT_TRUE(test::WaitForStandInWindow()) << "the application was not started";
+    for (int i = 0; i < 100 && test::LastStartField(test::StartRecords(folder), "elevated").empty();
+         ++i)
+        Sleep(50);
+    EXPECT_EQ(test::LastStartField(test::StartRecords(folder), "elevated"), "0")
+        << test::StartRecords(folder);
+}
+
 TEST_F(WindowsOnlyAnyWindowsTest, RunappStartsTheApplicationUnelevated) {
     const std::string reason = test::WhyElevationCannotBeSeen();
     if (!reason.empty())
         GTEST_SKIP() << reason;
     LayOut("unelevated-runapp");
-    const TBotRun run = RunAnsweringBoxes("\"" + Package() + "\" modest runapp", {});
-    ASSERT_EQ(run.ExitCode, 0);
-    EXPECT_TRUE(run.Boxes.empty());
-    ASSERT_TRUE(test::WaitForStandInWindow()) << "the application was not started";
-    for (int i = 0; i < 100 && test::LastStartField(test::StartRecords(Folder), "elevated").empty();
-         ++i)
-        Sleep(50);
-    EXPECT_EQ(test::LastStartField(test::StartRecords(Folder), "elevated"), "0")
-        << test::StartRecords(Folder);
+    ExpectStartedUnelevated(Package(), " modest runapp", 0, Folder);
+}
+
+// An interactive run shows its boxes before it asks the shell: the process's COM security, set
+// before the first of them, must still be the package's when the shell is asked, or the shell
+// would not be asked at all and nothing would start.
+TEST_F(WindowsOnlyAnyWindowsTest, InteractiveYesStartsTheApplicationUnelevated) {
+    const std::string reason = test::WhyElevationCannotBeSeen();
+    if (!reason.empty())
+        GTEST_SKIP() << reason;
+    LayOut("unelevated-interactive");
+    ExpectStartedUnelevated(Package(), "", 2, Folder);
 }
 
 // planted.dll under ten names that programs commonly load, beside a copy of the package, in its

@@ -5,6 +5,8 @@ namespace telvo::test {
 TScriptedBoxes::TScriptedBoxes() {
     Previous = ReplaceBoxHandler([this](const TBoxRequest& box) {
         Boxes.push_back(box);
+        if (Watch)
+            Watch();
         if (Answers.empty())
             return kAnswerOk;
         const int answer = Answers.front();

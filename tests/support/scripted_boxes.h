@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "startup/message_box.h"
@@ -19,10 +20,13 @@ class TScriptedBoxes {
     // Queues the answer for the next box that is shown.
     void Answer(int button) { Answers.push_back(button); }
     const std::vector<TBoxRequest>& Shown() const { return Boxes; }
+    // Runs `watch` as each box is shown, to look at the process at that moment.
+    void OnEachBox(std::function<void()> watch) { Watch = std::move(watch); }
 
   private:
     std::deque<int> Answers;
     std::vector<TBoxRequest> Boxes;
+    std::function<void()> Watch;
     TBoxHandler Previous;
 };
 

@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include "support/processes.h"
+#include "update/com_security.h"
 #include "update/desktop_shell.h"
 
 namespace telvo::test {
@@ -33,6 +34,9 @@ TProcessHandle StartStandIn(const std::string& path, uint32_t timeoutMs) {
 }
 
 bool WaitForDesktopShell(uint32_t timeoutMs) {
+    // The shell is asked only once the process's COM security is set, as in the package's run.
+    if (SetProcessComSecurity() != TComSecurity::Set)
+        return false;
     GetDesktopWindow();
     for (uint32_t waited = 0;; waited += 100) {
         if (DesktopShellAnswers())

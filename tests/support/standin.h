@@ -20,7 +20,8 @@ TProcessHandle WaitForStandInWindow(uint32_t timeoutMs = 10000);
 // Waits until the desktop shell answers (desktop_shell.h), so that the package can start the
 // application through it; true when it does within `timeoutMs`. Wine starts a display's desktop
 // explorer when a process first asks for the desktop window, and its shell windows answer a
-// little later.
+// little later. Sets the calling process's COM security first (com_security.h), on the calling
+// thread, as the package's run does.
 bool WaitForDesktopShell(uint32_t timeoutMs = 30000);
 
 // Ends every stand-in running, slow ones that already closed their window and ones that never

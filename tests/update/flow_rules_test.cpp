@@ -30,6 +30,11 @@ TEST(FlowRulesTest, SilentModeAndStartRequest) {
     EXPECT_TRUE(WantsApplicationStarted("RunApp"));
     EXPECT_FALSE(WantsApplicationStarted("runapp "));
     EXPECT_FALSE(WantsApplicationStarted(""));
+    EXPECT_TRUE(MayStartApplication("", ""));
+    EXPECT_TRUE(MayStartApplication("anything", ""));
+    EXPECT_TRUE(MayStartApplication("modest", "RUNAPP"));
+    EXPECT_FALSE(MayStartApplication("modest", ""));
+    EXPECT_FALSE(MayStartApplication("modest", "other"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 # Tests of the update driver, and the stand-in application with its installation layout.
 list(APPEND TELVO_TEST_SOURCES
   update/application_control_test.cpp
+  update/com_security_test.cpp
   update/unelevated_start_test.cpp
 )
 list(APPEND TELVO_TEST_SUPPORT_SOURCES support/standin.cpp)
@@ -26,8 +27,14 @@ add_executable(fallback_start_probe WIN32 support/fallback_start_probe.cpp)
 target_link_libraries(fallback_start_probe PRIVATE telvo_core)
 target_link_options(fallback_start_probe PRIVATE ${TELVO_STATIC_LINK})
 
+# Sets the process's COM security as the package does and reads back what Windows made of it.
+add_executable(com_security_probe support/com_security_probe.cpp)
+target_link_libraries(com_security_probe PRIVATE telvo_core)
+target_link_options(com_security_probe PRIVATE ${TELVO_STATIC_LINK})
+
 add_executable(telvo_shell_wait tools/desktop_shell_wait.cpp)
 target_link_libraries(telvo_shell_wait PRIVATE telvo_test_support)
 target_link_options(telvo_shell_wait PRIVATE ${TELVO_STATIC_LINK})
 
-list(APPEND TELVO_TEST_PROGRAMS telvo_standin telvo_layout fallback_start_probe telvo_shell_wait)
+list(APPEND TELVO_TEST_PROGRAMS telvo_standin telvo_layout fallback_start_probe telvo_shell_wait
+                                com_security_probe)
