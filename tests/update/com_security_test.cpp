@@ -18,6 +18,7 @@
 #include "support/scripted_boxes.h"
 #include "support/standin.h"
 #include "support/windows_only.h"
+#include "update/desktop_shell.h"
 #include "update/update_flow.h"
 
 namespace telvo {
@@ -83,6 +84,19 @@ TEST_F(ComSecurityTest, SetBeforeTheFirstBoxOfEveryRunThatMayStartTheApplication
         EXPECT_EQ(ProcessComSecurity() != TComSecurity::NotAsked, c.Asked);
         DoneLangUnit();
         test::RemoveInstallation(Folder);
+    }
+}
+
+// Where the process's COM security was never set, or was refused, the desktop shell is not asked:
+// it answers here only while the record says the security is set.
+TEST_F(ComSecurityTest, TheShellIsAskedOnlyWithTheSecuritySet) {
+    if (!test::WaitForDesktopShell())
+        GTEST_SKIP() << "no desktop shell answers in this prefix";
+    ReplaceProcessComSecurity(TComSecurity::Set);
+    ASSERT_TRUE(DesktopShellAnswers());
+    for (const TComSecurity record : {TComSecurity::NotAsked, TComSecurity::Refused}) {
+        ReplaceProcessComSecurity(record);
+        EXPECT_FALSE(DesktopShellAnswers());
     }
 }
 
