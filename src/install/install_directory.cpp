@@ -2,10 +2,9 @@
 
 #include <winternl.h>
 
-#include <algorithm>
-#include <iterator>
 #include <vector>
 
+#include "install/file_identity.h"
 #include "install/write_plan.h"
 #include "install/writer_seams.h"
 #include "startup/code_page.h"
@@ -137,37 +136,6 @@ DWORD OpenFolderByPath(const std::wstring& ntPath, ACCESS_MASK access, TFileHand
 }
 
 }  // namespace
-
-std::optional<TFileIdentity> IdentityOf(HANDLE handle) {
-    // FILE_ID_INFO, which GetFileInformationByHandleEx gives as its class FileIdInfo from
-    // Windows 8 on; earlier systems refuse the class.
-    struct TFileIdInfo {
-        ULONGLONG VolumeSerialNumber;
-        uint8_t Identifier[16];
-    };
-    constexpr int kFileIdInfo = 18;
-    using TGetInformationEx = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
-    static const auto getInformationEx = reinterpret_cast<TGetInformationEx>(
-        OptionalSystemEntry("kernel32.dll", "GetFileInformationByHandleEx"));
-    if (FileIdsHidden())
-        return std::nullopt;
-    TFileIdentity identity;
-    TFileIdInfo wide{};
-    if (getInformationEx && getInformationEx(handle, kFileIdInfo, &wide, sizeof wide)) {
-        identity.Volume = wide.VolumeSerialNumber;
-        std::copy(std::begin(wide.Identifier), std::end(wide.Identifier), identity.Id.begin());
-        identity.Wide = true;
-        return identity;
-    }
-    BY_HANDLE_FILE_INFORMATION narrow{};
-    if (!GetFileInformationByHandle(handle, &narrow))
-        return std::nullopt;
-    identity.Volume = narrow.dwVolumeSerialNumber;
-    const uint64_t index = (uint64_t{narrow.nFileIndexHigh} << 32) | narrow.nFileIndexLow;
-    for (size_t i = 0; i < sizeof index; ++i)
-        identity.Id[i] = static_cast<uint8_t>(index >> (8 * i));
-    return identity;
-}
 
 DWORD AttributesOf(HANDLE handle) {
     FILE_BASIC_INFORMATION information{};
@@ -303,24 +271,7 @@ TSameFile TInstallDirectory::Holds(HANDLE file, const std::wstring& name) const 
 }
 
 bool TInstallDirectory::OnRemoteVolume() const {
-    // FILE_FS_DEVICE_INFORMATION, FileFsDeviceInformation, FILE_REMOTE_DEVICE and
-    // FILE_DEVICE_NETWORK_FILE_SYSTEM of the driver kit.
-    struct TDeviceInformation {
-        ULONG DeviceType;
-        ULONG Characteristics;
-    };
-    constexpr auto kDeviceInformation = static_cast<FS_INFORMATION_CLASS>(4);
-    constexpr ULONG kRemoteDevice = 0x10;
-    constexpr ULONG kNetworkFileSystem = 0x14;
-    static const auto queryVolume =
-        NtEntry<decltype(&NtQueryVolumeInformationFile)>("NtQueryVolumeInformationFile");
-    if (VolumesShownRemote() || !Handle)
-        return true;
-    TDeviceInformation device{};
-    IO_STATUS_BLOCK status{};
-    if (queryVolume(Handle.get(), &status, &device, sizeof device, kDeviceInformation) != 0)
-        return true;
-    return (device.Characteristics & kRemoteDevice) || device.DeviceType == kNetworkFileSystem;
+    return VolumesShownRemote() || !Handle || IsOnRemoteVolume(Handle.get());
 }
 
 void TInstallDirectory::VisitEntries(const std::wstring& mask, const TEntryVisitor& visit) const {

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "install/file_identity.h"
 #include "install/write_plan.h"
 #include "startup/win_handles.h"
 
@@ -141,10 +142,6 @@ class TInstallDirectory {
     mutable bool Listed = false;  // whether the handle has taken a listing, and so its mask
     bool Held = false;            // the opening met another process's hold on the folder
 };
-
-// The identity of the open file behind `handle`: its 128-bit id where the system gives one,
-// else its 64-bit index; nullopt where the system gives neither.
-std::optional<TFileIdentity> IdentityOf(HANDLE handle);
 
 // The attributes of the open file or directory behind `handle`, or INVALID_FILE_ATTRIBUTES.
 // Asked of the file system alone: GetFileInformationByHandle also asks for the volume's serial
