@@ -72,6 +72,7 @@ int ShowSystemBox(const TBoxRequest& r) {
 }  // namespace
 
 int ShowBox(const TBoxRequest& request) {
+    RunStepBeforeUser32();
     if (NobodyCanAnswer())
         return (request.Style & MB_TYPEMASK) == MB_YESNO ? kAnswerNo : kAnswerOk;
     const TBoxHandler& handler = CurrentHandler();

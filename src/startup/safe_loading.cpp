@@ -2,12 +2,17 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "startup/message_box.h"
 
 namespace telvo {
 namespace {
 
 using TSetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
+
+// Plain data, so that no thread still running at the process's end reads a destroyed object.
+std::atomic<TBeforeUser32> StepBeforeUser32{nullptr};
 
 TSetDefaultDllDirectories SetDefaultDllDirectoriesCall() {
     const HMODULE kernel = GetModuleHandleA("kernel32.dll");
@@ -54,7 +59,19 @@ bool RestrictDllSearchToSystemFolder() {
     return false;
 }
 
+void RunBeforeUser32(TBeforeUser32 step) {
+    StepBeforeUser32 = step;
+}
+
+void RunStepBeforeUser32() {
+    // Taken before it runs: whatever it loads on the way meets no step.
+    if (const TBeforeUser32 step = StepBeforeUser32.exchange(nullptr))
+        step();
+}
+
 void* OptionalSystemEntry(const char* dll, const char* name) {
+    if (lstrcmpiA(dll, "user32.dll") == 0)
+        RunStepBeforeUser32();
     // A module loaded once stays loaded for the life of the process.
     const HMODULE module = LoadFromSystemFolder(dll);
     return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;

@@ -27,4 +27,15 @@ void* SystemEntry(const char* dll, const char* name);
 // nullptr where the DLL or the function is missing, for the caller to take another road.
 void* OptionalSystemEntry(const char* dll, const char* name);
 
+// A step that must come before USER32 is in the process: before anything can show a box, load
+// an input method or text service, or have another program's hook DLL injected, all of which
+// come with USER32. The step runs once, on the thread that is about to load USER32 through the
+// package's table of system entries, or that is about to show a box (ShowBox), whichever comes
+// first. Setting another step replaces one that has not run; null sets none.
+using TBeforeUser32 = void (*)();
+void RunBeforeUser32(TBeforeUser32 step);
+
+// Runs that step now, if one is set and has not run yet.
+void RunStepBeforeUser32();
+
 }  // namespace telvo

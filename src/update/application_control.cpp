@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "startup/safe_loading.h"
 #include "startup/startup_state.h"
 #include "startup/win_handles.h"
 #include "update/desktop_shell.h"
@@ -61,6 +62,9 @@ void RequestApplicationQuit() {
 }
 
 void LaunchApplication() {
+    // The process's COM security comes before the start's thread asks the shell, where nothing
+    // on the way loaded USER32 yet.
+    RunStepBeforeUser32();
     // The package's own current directory stays as it is: both routes give the application the
     // folder as its working directory, and changing it would open the folder by name on the
     // run's thread, outside the start's bound.
