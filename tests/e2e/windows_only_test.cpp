@@ -590,6 +590,10 @@ TEST_F(WindowsOnlyAnyWindowsTest, UnacknowledgedOplocksHoldUpNoRun) {
         SCOPED_TRACE(std::string(c.file) + " " + c.arguments);
         {
             const TUnacknowledgedOplock oplock(Folder + c.file);
+            // Folders take opportunistic locks from Windows 8 on; the folder's cases come last.
+            if (!*c.file && !oplock.Granted)
+                GTEST_SKIP() << "this Windows grants no opportunistic lock on a folder, error "
+                             << GetLastError();
             ASSERT_TRUE(oplock.Granted) << "no oplock could be had, error " << GetLastError();
             const TBotRun run =
                 RunAnsweringBoxes("\"" + Package() + "\" " + c.arguments, {}, 60000);
