@@ -48,6 +48,14 @@ struct TServiceHandleTraits {
 };
 using TServiceHandle = telvo::TUniqueHandle<TServiceHandleTraits>;
 
+struct TDesktopHandleTraits {
+    using Type = HDESK;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::CloseDesktop(h); }
+};
+using TDesktopHandle = telvo::TUniqueHandle<TDesktopHandleTraits>;
+
 constexpr char kBackupKey[] = "Software\\TelvoTestKitBackup";
 constexpr char kTamrelKey[] = "Software\\Tamrel";
 constexpr DWORD kProgramTimeLimitMs = 40 * 60 * 1000;
@@ -464,14 +472,14 @@ std::vector<std::string> MachineFacts() {
     DWORD session = 0;
     ProcessIdToSessionId(GetCurrentProcessId(), &session);
     std::string state = "unknown";
-    WTS_CONNECTSTATE_CLASS* connect = nullptr;
+    telvo::TWtsText connect;
     DWORD size = 0;
     if (WTSQuerySessionInformationA(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, WTSConnectState,
-                                    reinterpret_cast<LPSTR*>(&connect), &size) &&
-        connect) {
-        if (*connect >= 0 && *connect < static_cast<int>(std::size(states)))
-            state = states[*connect];
-        WTSFreeMemory(connect);
+                                    connect.put(), &size) &&
+        connect && size >= sizeof(int)) {
+        const int value = *reinterpret_cast<const int*>(connect.get());
+        if (value >= 0 && value < static_cast<int>(std::size(states)))
+            state = states[value];
     }
     const telvo::test::TTokenFacts own = telvo::test::OwnTokenFacts();
     std::string why;
@@ -486,8 +494,18 @@ std::vector<std::string> MachineFacts() {
         uac += std::string(uac.empty() ? "" : ", ") + name + " " +
                (read ? std::to_string(value) : "not set");
     }
+    // The system draws the package's error boxes on the desktop that takes the input: with the
+    // screen locked that is not the tests' desktop, and no test can see them.
+    std::string input = "the input desktop cannot be opened (error ";
+    if (const TDesktopHandle desktop{OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS)}) {
+        char name[64] = {};
+        GetUserObjectInformationA(desktop.get(), UOI_NAME, name, sizeof name, nullptr);
+        input = std::string("the input desktop is ") + name;
+    } else {
+        input += std::to_string(GetLastError()) + "): the screen may be locked";
+    }
     return {
-        "session " + std::to_string(session) + ", " + state,
+        "session " + std::to_string(session) + ", " + state + "; " + input,
         "the tests run as " + own.User + ", elevation type " +
             elevationTypes[own.ElevationType < 4 ? own.ElevationType : 0] + ", integrity " +
             own.Integrity,
