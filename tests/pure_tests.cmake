@@ -3,6 +3,7 @@
 # to tests/.
 set(TELVO_PURE_TEST_SOURCES
   discovery/path_rules_test.cpp
+  e2e/box_rule_test.cpp
   install/install_rules_test.cpp
   integrity/seal_layout_test.cpp
   lang/lang_text_test.cpp

@@ -1,10 +1,18 @@
 #include "e2e/box_window.h"
 
+#include <tlhelp32.h>
+
+#include <utility>
+
+#include "startup/win_handles.h"
+
 namespace telvo::e2e {
 namespace {
 
 constexpr int kTextItem = 0xFFFF;
-constexpr int kIconItem = 0x440;  // the icon's static control in the system's box template
+// The icon's static control in the system's box template: 0x14 on Windows, 0x440 in Wine's (and
+// ReactOS's).
+constexpr int kIconItems[] = {0x14, 0x440};
 
 std::string Utf8(const std::wstring& text) {
     if (text.empty())
@@ -26,28 +34,30 @@ std::string WindowText(HWND window) {
 // Whether the box shows an icon. Which one cannot be told from another process here: icon
 // handles are the process's own, and the style itself is checked through the box seam.
 std::string IconOf(HWND box) {
-    HWND item = GetDlgItem(box, kIconItem);
-    return item && SendMessageW(item, STM_GETICON, 0, 0) ? "shown" : "none";
+    for (int id : kIconItems)
+        if (HWND item = GetDlgItem(box, id); item && SendMessageW(item, STM_GETICON, 0, 0))
+            return "shown";
+    return "none";
 }
 
-struct TSearch {
-    DWORD ProcessId;
-    const std::set<HWND>* Skip;
-    HWND Found = nullptr;
-};
+using TBoxList = std::vector<std::pair<HWND, DWORD>>;
 
-BOOL CALLBACK FindInSearch(HWND window, LPARAM context) {
-    auto& search = *reinterpret_cast<TSearch*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
+BOOL CALLBACK AddIfBox(HWND window, LPARAM context) {
     wchar_t className[16] = {};
     GetClassNameW(window, className, 16);
-    if ((search.ProcessId == 0 || owner == search.ProcessId) && IsWindowVisible(window) &&
-        lstrcmpW(className, L"#32770") == 0 && !search.Skip->count(window)) {
-        search.Found = window;
-        return FALSE;
-    }
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (IsWindowVisible(window) && lstrcmpW(className, L"#32770") == 0)
+        reinterpret_cast<TBoxList*>(context)->push_back({window, owner});
     return TRUE;
+}
+
+// The visible top-level windows of class "#32770" on this desktop, topmost first, with the
+// process each belongs to.
+TBoxList VisibleBoxes() {
+    TBoxList boxes;
+    EnumWindows(AddIfBox, reinterpret_cast<LPARAM>(&boxes));
+    return boxes;
 }
 
 int ButtonId(TButton button) {
@@ -66,9 +76,46 @@ int ButtonId(TButton button) {
 }  // namespace
 
 HWND FindBox(DWORD processId, const std::set<HWND>& skip) {
-    TSearch search{processId, &skip};
-    EnumWindows(FindInSearch, reinterpret_cast<LPARAM>(&search));
-    return search.Found;
+    for (const auto& [box, owner] : VisibleBoxes())
+        if ((processId == 0 || owner == processId) && !skip.count(box))
+            return box;
+    return nullptr;
+}
+
+HWND FindRunsBox(DWORD package, DWORD systemBoxes, const std::set<HWND>& before,
+                 const std::set<HWND>& handled, TBoxOwner& owner) {
+    for (const auto& [box, process] : VisibleBoxes()) {
+        owner = OwnerOfRunsBox({process, true, true, before.count(box) > 0, handled.count(box) > 0},
+                               package, systemBoxes);
+        if (owner != TBoxOwner::None)
+            return box;
+    }
+    return nullptr;
+}
+
+std::set<HWND> BoxesOf(DWORD processId) {
+    std::set<HWND> boxes;
+    for (const auto& [box, owner] : VisibleBoxes())
+        if (processId != 0 && owner == processId)
+            boxes.insert(box);
+    return boxes;
+}
+
+DWORD SystemBoxProcess() {
+    DWORD session = 0;
+    if (!ProcessIdToSessionId(GetCurrentProcessId(), &session))
+        return 0;
+    TProcessHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        DWORD itsSession = 0;
+        if (lstrcmpiA(entry.szExeFile, "csrss.exe") == 0 &&
+            ProcessIdToSessionId(entry.th32ProcessID, &itsSession) && itsSession == session)
+            return entry.th32ProcessID;
+    }
+    return 0;
 }
 
 TSeenBox ReadBox(HWND box) {
@@ -89,8 +136,8 @@ bool PressButton(HWND box, TButton button) {
     HWND item = GetDlgItem(box, id);
     if (!item)
         return false;
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(item));
-    return true;
+    return PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(item)) != FALSE;
 }
 
 std::string ButtonsText(const std::vector<TButton>& buttons) {

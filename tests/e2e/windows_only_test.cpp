@@ -323,6 +323,7 @@ TEST_F(WindowsOnlyAnyWindowsTest, ObjectManagerLinksInTheFolderReachNothingOutsi
     const std::map<std::string, std::string> realBefore = FolderContents(real);
 
     const TBotRun run = RunAnsweringBoxes("\"" + Package() + "\" modest", {});
+    TELVO_SKIP_UNANSWERED(run);
     EXPECT_EQ(run.ExitCode, 2);
     ASSERT_EQ(run.Boxes.size(), 1u);
     // "There's no Telvo installed", in English or Russian by the user's language.
@@ -597,6 +598,7 @@ TEST_F(WindowsOnlyAnyWindowsTest, UnacknowledgedOplocksHoldUpNoRun) {
             ASSERT_TRUE(oplock.Granted) << "no oplock could be had, error " << GetLastError();
             const TBotRun run =
                 RunAnsweringBoxes("\"" + Package() + "\" " + c.arguments, {}, 60000);
+            TELVO_SKIP_UNANSWERED(run);
             EXPECT_EQ(run.ExitCode, c.exitCode);
             EXPECT_FALSE(run.Boxes.empty());
             EXPECT_TRUE(oplock.Broken()) << "the package never met the lock";

@@ -19,6 +19,7 @@
 #include <exdisp.h>
 #include <shlguid.h>
 #include <tlhelp32.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -46,6 +47,14 @@ struct TServiceHandleTraits {
     static void Close(Type h) { ::CloseServiceHandle(h); }
 };
 using TServiceHandle = telvo::TUniqueHandle<TServiceHandleTraits>;
+
+struct TDesktopHandleTraits {
+    using Type = HDESK;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::CloseDesktop(h); }
+};
+using TDesktopHandle = telvo::TUniqueHandle<TDesktopHandleTraits>;
 
 constexpr char kBackupKey[] = "Software\\TelvoTestKitBackup";
 constexpr char kTamrelKey[] = "Software\\Tamrel";
@@ -449,6 +458,94 @@ void BringUpDesktop() {
         Say("the desktop is up; its shell answered after " + std::to_string(seconds) + " s");
 }
 
+// Which Windows the run met, in the lines a first report is read by: the session and whether
+// it is connected, the tests' token, Explorer's (through which the package starts the
+// application), UAC's settings, the code pages and %TEMP% (8.3 names there change what paths
+// look like). What skips and why on this machine follows from these.
+std::vector<std::string> MachineFacts() {
+    static const char* const states[] = {"active",       "connected", "connect query", "shadow",
+                                         "disconnected", "idle",      "listen",        "reset",
+                                         "down",         "init"};
+    static const char* const elevationTypes[] = {"?", "default (no split token)",
+                                                 "full (elevated half of a split token)",
+                                                 "limited (unelevated)"};
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    std::string state = "unknown";
+    telvo::TWtsText connect;
+    DWORD size = 0;
+    if (WTSQuerySessionInformationA(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, WTSConnectState,
+                                    connect.put(), &size) &&
+        connect && size >= sizeof(int)) {
+        const int value = *reinterpret_cast<const int*>(connect.get());
+        if (value >= 0 && value < static_cast<int>(std::size(states)))
+            state = states[value];
+    }
+    const telvo::test::TTokenFacts own = telvo::test::OwnTokenFacts();
+    std::string why;
+    const telvo::test::TTokenFacts shell = telvo::test::DesktopShellTokenFacts(why);
+    std::string uac;
+    for (const char* name : {"EnableLUA", "ConsentPromptBehaviorAdmin"}) {
+        DWORD value = 0, length = sizeof value;
+        const bool read =
+            RegGetValueA(HKEY_LOCAL_MACHINE,
+                         "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", name,
+                         RRF_RT_REG_DWORD, nullptr, &value, &length) == ERROR_SUCCESS;
+        uac += std::string(uac.empty() ? "" : ", ") + name + " " +
+               (read ? std::to_string(value) : "not set");
+    }
+    // The system draws the package's error boxes on the desktop that takes the input: with the
+    // screen locked that is not the tests' desktop, and no test can see them.
+    std::string input = "the input desktop cannot be opened (error ";
+    if (const TDesktopHandle desktop{OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS)}) {
+        char name[64] = {};
+        GetUserObjectInformationA(desktop.get(), UOI_NAME, name, sizeof name, nullptr);
+        input = std::string("the input desktop is ") + name;
+    } else {
+        input += std::to_string(GetLastError()) + "): the screen may be locked";
+    }
+    return {
+        "session " + std::to_string(session) + ", " + state + "; " + input,
+        "the tests run as " + own.User + ", elevation type " +
+            elevationTypes[own.ElevationType < 4 ? own.ElevationType : 0] + ", integrity " +
+            own.Integrity,
+        shell.Read
+            ? "Explorer runs as " + shell.User + ", " +
+                  (shell.Elevated ? "elevated" : "not elevated") + ", integrity " + shell.Integrity
+            : "Explorer: " + why,
+        "UAC: " + uac,
+        "code pages: ANSI " + std::to_string(GetACP()) + ", OEM " + std::to_string(GetOEMCP()),
+        "%TEMP%: " + TempFolder(),
+    };
+}
+
+// The programs the tests start: the stand-in (copied into the installations), the package and
+// its copies, the helpers. One still running when the tests have ended (a stand-in a case left,
+// a package cut short) keeps its folder from being removed, and the next run would refuse.
+void EndLeftProcesses() {
+    std::string ended;
+    const TProcessHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        bool ours = false;
+        for (const char* name : {"telvo.exe", "TelvoUpdate.exe", "install_file_holder.exe",
+                                 "fallback_start_probe.exe", "com_security_probe.exe",
+                                 "error_road_probe.exe", "telvo_layout.exe", "telvo_box.exe"})
+            ours = ours || lstrcmpiA(entry.szExeFile, name) == 0;
+        const TProcessHandle process(
+            ours ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)
+                 : nullptr);
+        if (process && TerminateProcess(process.get(), 255)) {
+            WaitForSingleObject(process.get(), 10000);
+            ended += std::string(ended.empty() ? "" : ", ") + entry.szExeFile;
+        }
+    }
+    if (!ended.empty())
+        Say("ended what the tests left running: " + ended);
+}
+
 // Ctrl+C reaches the test program too; the runner itself stays to put things back.
 BOOL WINAPI KeepRunning(DWORD) {
     return TRUE;
@@ -503,11 +600,18 @@ int main() {
     const telvo::kit::TCaseChoice choice = telvo::kit::ChooseCases(
         system.wProcessorArchitecture != PROCESSOR_ARCHITECTURE_INTEL, GetUserDefaultLCID());
     const std::string& filter = choice.Filter;
-    Say(choice.Reason);
 
+    // Explorer's facts need the desktop up; what the run met comes first, also as a file.
     BringUpDesktop();
-
     CreateDirectoryA(results.c_str(), nullptr);
+    if (FILE* machine = std::fopen((results + "machine.txt").c_str(), "wb")) {
+        for (const std::string& fact : MachineFacts()) {
+            Say("this Windows: " + fact);
+            std::fprintf(machine, "%s\r\n", fact.c_str());
+        }
+        std::fclose(machine);
+    }
+    Say(choice.Reason);
     DeleteFileA((results + "summary.txt").c_str());
     TResultCount total;
     for (const char* program : {"telvo_tests", "telvo_payload_tests", "telvo_e2e"}) {
@@ -531,6 +635,7 @@ int main() {
         total.Add(count);
     }
 
+    EndLeftProcesses();
     RestoreState();
     Say("results in " + results + "; the machine's registry values and folders are put back");
     for (const std::string& name : total.FailedNames) Say("failed: " + name);

@@ -144,8 +144,19 @@ void RemoveInstallation(const std::string& folder) {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKeyWow);
     DeleteKeyTree(HKEY_CURRENT_USER, kUserKey);
-    if (!folder.empty())
-        RemoveFolderTree(folder);
+    if (folder.empty())
+        return;
+    RemoveFolderTree(folder);
+    if (const std::string copy = VirtualStoreCopy(folder); !copy.empty())
+        RemoveFolderTree(copy);
+}
+
+std::string VirtualStoreCopy(const std::string& folder) {
+    char local[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || folder.size() < 4 || folder[1] != ':')
+        return "";
+    return std::string(local) + "\\VirtualStore" + folder.substr(2);
 }
 
 }  // namespace telvo::test

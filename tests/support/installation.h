@@ -39,8 +39,14 @@ std::string LayOutInstallation(const TInstallationLayout& layout, const std::str
 // Removes a folder (with a trailing backslash) and everything in it, read-only files included.
 void RemoveFolderTree(const std::string& folder);
 
-// Removes the registry keys of a layout and the files it made.
+// Removes the registry keys of a layout and the files it made, with the folder's VirtualStore
+// copy: what the stand-in, started unelevated, wrote there is an earlier case's.
 void RemoveInstallation(const std::string& folder);
+
+// Where Windows (UAC's file virtualization) puts what an unelevated program without a manifest
+// writes into `folder` (with a trailing backslash), say "C:\Program Files\Telvo\": the same path
+// without its drive below %LOCALAPPDATA%\VirtualStore. Empty where there is none to name.
+std::string VirtualStoreCopy(const std::string& folder);
 
 // Writes a data file: "vost", the version plus 32, then pseudo-random bytes from a fixed start
 // value (zeros would hide offset and copy faults). Returns false when it cannot be written.

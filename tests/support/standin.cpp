@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include "support/installation.h"
 #include "support/processes.h"
 #include "update/com_security.h"
 #include "update/desktop_shell.h"
@@ -69,15 +70,13 @@ bool WaitForExit(const TProcessHandle& process, uint32_t timeoutMs) {
 }
 
 std::string StartRecords(const std::string& folder) {
-    const std::string path = folder + "starts.txt";
-    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES || path.size() < 3 ||
-        path[1] != ':')
-        return ReadWholeFile(path);
-    char local[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return "";
-    return ReadWholeFile(std::string(local) + "\\VirtualStore" + path.substr(2));
+    // A copy there was made by an unelevated start of this case (RemoveInstallation removes it
+    // with the layout), from the folder's file as it then was, and holds its later records.
+    const std::string copy = VirtualStoreCopy(folder);
+    if (!copy.empty() &&
+        GetFileAttributesA((copy + "starts.txt").c_str()) != INVALID_FILE_ATTRIBUTES)
+        return ReadWholeFile(copy + "starts.txt");
+    return ReadWholeFile(folder + "starts.txt");
 }
 
 std::string LastStartField(const std::string& records, const std::string& name) {

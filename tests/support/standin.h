@@ -33,7 +33,7 @@ bool WaitForExit(const TProcessHandle& process, uint32_t timeoutMs = 10000);
 
 // What the stand-in in `folder` noted of its starts ("starts.txt"), empty when it noted none. A
 // stand-in started unelevated on Windows cannot write into Program Files, and UAC then puts its
-// record into the user's VirtualStore: that copy is read when the folder holds none.
+// record into the user's VirtualStore: that copy is read where there is one.
 std::string StartRecords(const std::string& folder);
 
 // The value of "NAME=" in the last start of `records`, empty when there is none.

@@ -211,7 +211,14 @@ TEST_F(ApplicationControlTest, DesktopShellStartsTheApplicationInItsFolder) {
     TProcessHandle standIn = test::WaitForStandInWindow();
     ASSERT_TRUE(standIn);
     const TStartRecord start = ReadStartRecord(Folder);
-    EXPECT_STRCASEEQ(start.Directory.c_str(), Folder.substr(0, Folder.size() - 1).c_str());
+    // The temporary folder may be named in 8.3 form (C:\Users\RUNNER~1\...) on one side only.
+    const auto longPath = [](const std::string& path) {
+        char full[MAX_PATH] = {};
+        const DWORD length = GetLongPathNameA(path.c_str(), full, MAX_PATH);
+        return length > 0 && length < MAX_PATH ? std::string(full, length) : path;
+    };
+    EXPECT_STRCASEEQ(longPath(start.Directory).c_str(),
+                     longPath(Folder.substr(0, Folder.size() - 1)).c_str());
     // Started by the shell (explorer.exe, or a helper of it that may have ended since), never
     // by this process.
     char self[MAX_PATH] = {};
