@@ -34,7 +34,7 @@ namespace telvo::e2e {
 namespace {
 
 constexpr char kPlantedLog[] = "C:\\planted-dlls.log";
-constexpr int kCarriedVersion = 46;
+constexpr int kCarriedVersion = TELVO_TEST_CARRIED_VERSION;  // the build's carried file
 // Names of the writer's temporary files and of the leftovers it removes: the data file's name,
 // a dot, eight hex digits and ".tmp". Its names are random, so links are planted at a handful.
 constexpr const char* kLeftoverNames[] = {"vost.cok.00000000.tmp", "vost.cok.1a2b3c4d.tmp",

@@ -16,7 +16,9 @@
 namespace telvo {
 namespace {
 
-constexpr size_t kCarriedSize = 118382048;
+// The carried file's size and version as the build configured it (tests/CMakeLists.txt).
+constexpr size_t kCarriedSize = TELVO_TEST_CARRIED_SIZE;
+constexpr int kCarriedVersion = TELVO_TEST_CARRIED_VERSION;
 // Drives of the test prefix: a small tmpfs, and a read-only one holding an older data file
 // (data version 40).
 constexpr char kFullDrive[] = "T:\\";
@@ -50,10 +52,10 @@ class FullPayloadTest : public testing::Test {
 // the package; written to a new target it arrives byte for byte.
 TEST_F(FullPayloadTest, WritesTheWholeCarriedFileByteForByte) {
     ASSERT_EQ(Payload.size(), kCarriedSize);
-    EXPECT_EQ(Payload.substr(0, 5), "vost\x4E");
+    EXPECT_EQ(Payload.substr(0, 5), "vost" + std::string(1, char(kCarriedVersion + 32)));
     EXPECT_STREQ(carried::DataFileName, "vost.cok");
     EXPECT_STREQ(carried::ContentKey, "guitar");
-    EXPECT_EQ(carried::CarriedVersion, 46);
+    EXPECT_EQ(carried::CarriedVersion, kCarriedVersion);
     EXPECT_NE(FindResourceExA(nullptr, "COK", "VOST", MAKELANGID(0x19, 0x01)), nullptr);
     const std::string folder = test::FreshTempFolder("full-new");
 

@@ -35,3 +35,10 @@ add_test(NAME ci_workflow COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/ci/check-workflow 
                                   ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/ci)
 set_tests_properties(ci_workflow PROPERTIES RESOURCE_LOCK kit_stage TIMEOUT 3600)
 
+
+# The kit for a given release of another data version and size than the sources' file, made in
+# one command in a build folder of its own: its programs expect that release's file.
+telvo_wine_test(kit_given_release ${PREFIX64} C.UTF-8 ${CMAKE_CURRENT_SOURCE_DIR}/kit/release-kit-test
+                ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/kit/given-release)
+set_tests_properties(kit_given_release PROPERTIES FIXTURES_REQUIRED "wine;release_build"
+                                                  TIMEOUT 3600)
