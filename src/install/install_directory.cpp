@@ -77,7 +77,7 @@ std::wstring FinalPathOf(HANDLE handle) {
 // Win32 error code.
 DWORD OpenFolderByPath(const std::wstring& ntPath, ACCESS_MASK access, TFileHandle& folder) {
     return OpenWithoutWaiting(nullptr, ntPath, access, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE,
-                                folder);
+                              folder);
 }
 
 }  // namespace
@@ -120,7 +120,7 @@ DWORD TInstallDirectory::OpenRelative(const std::wstring& name, ACCESS_MASK acce
     if (!Handle)
         return ERROR_INVALID_HANDLE;  // a relative name without a root would name another place
     return OpenWithoutWaiting(Handle.get(), name, access, share, disposition,
-                                FILE_OPEN_REPARSE_POINT | options, file);
+                              FILE_OPEN_REPARSE_POINT | options, file);
 }
 
 DWORD TInstallDirectory::OpenEntry(const std::wstring& name, ACCESS_MASK access, ULONG share,
@@ -268,7 +268,7 @@ std::vector<TInstallDirectory::TEntry> TInstallDirectory::Entries(const std::wst
 }
 
 std::vector<std::wstring> TInstallDirectory::EntryNames(const std::wstring& mask,
-                                                       const TWalkBound& bound) const {
+                                                        const TWalkBound& bound) const {
     std::vector<std::wstring> names;
     VisitEntries(mask, [&](TEntry& entry) {
         if (names.size() == bound.MaxEntries || (bound.Expired && bound.Expired()))
@@ -352,8 +352,8 @@ DWORD WINAPI RunBoundedWork(void* parameter) {
 
 bool Duplicate(HANDLE handle, TFileHandle& copy) {
     const HANDLE process = GetCurrentProcess();
-    return DuplicateHandle(process, handle, process, copy.put(), 0, FALSE,
-                           DUPLICATE_SAME_ACCESS) != FALSE;
+    return DuplicateHandle(process, handle, process, copy.put(), 0, FALSE, DUPLICATE_SAME_ACCESS) !=
+           FALSE;
 }
 
 // Runs `call` on `file` (and `folder`, `name` for a rename) on a thread of its own and waits for

@@ -526,12 +526,12 @@ class TUnacknowledgedOplock {
   public:
     explicit TUnacknowledgedOplock(const std::string& path, bool attributesOnly = false,
                                    int attempts = 50)
-        : File(CreateFileA(
-              path.c_str(), attributesOnly ? FILE_READ_ATTRIBUTES : GENERIC_READ,
-              FILE_SHARE_READ | FILE_SHARE_DELETE |
-                  (IsFolder(path) && !attributesOnly ? 0 : FILE_SHARE_WRITE),
-              nullptr, OPEN_EXISTING,
-              FILE_FLAG_OVERLAPPED | (IsFolder(path) ? FILE_FLAG_BACKUP_SEMANTICS : 0), nullptr)),
+        : File(CreateFileA(path.c_str(), attributesOnly ? FILE_READ_ATTRIBUTES : GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_DELETE |
+                               (IsFolder(path) && !attributesOnly ? 0 : FILE_SHARE_WRITE),
+                           nullptr, OPEN_EXISTING,
+                           FILE_FLAG_OVERLAPPED | (IsFolder(path) ? FILE_FLAG_BACKUP_SEMANTICS : 0),
+                           nullptr)),
           Done(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
         Overlapped.hEvent = Done.get();
         REQUEST_OPLOCK_INPUT_BUFFER input{

@@ -510,7 +510,8 @@ TEST_F(DataFileWriterTest, AHeldRenameOrDeleteEndsWithinItsBound) {
         for (int i = 0; i < c.leftovers; ++i)
             test::WriteFileBytes(Folder + "vost.cok.0000000" + std::to_string(i) + ".tmp", "old");
         // Owned by the calls' threads too, which may outlive the write.
-        const auto release = std::make_shared<TEventHandle>(CreateEventA(nullptr, TRUE, 0, nullptr));
+        const auto release =
+            std::make_shared<TEventHandle>(CreateEventA(nullptr, TRUE, 0, nullptr));
         const ULONGLONG start = GetTickCount64();
         {
             const TStallScope stall([release, held = c.held](TFileCall call) {
@@ -523,9 +524,8 @@ TEST_F(DataFileWriterTest, AHeldRenameOrDeleteEndsWithinItsBound) {
         }
         EXPECT_LT(GetTickCount64() - start, kFileCallBoundMs + 1500u);
         SetEvent(release->get());
-        EXPECT_TRUE(
-            test::FileEquals(Target, c.result == TWriteResult::Written ? Payload
-                                                                       : test::OldFileBytes(1000)));
+        EXPECT_TRUE(test::FileEquals(
+            Target, c.result == TWriteResult::Written ? Payload : test::OldFileBytes(1000)));
         EXPECT_EQ(test::FolderNames(Folder).size(), c.names);
         // Once the calls' threads have let go, the next write removes what stayed.
         for (int i = 0; i < 40 && test::FolderNames(Folder).size() > 1; ++i) {

@@ -35,7 +35,8 @@ TEST(InstallDirectoryTest, OpensOnlyADirectoryOfAFileSystem) {
     std::string slashes = folder;
     std::replace(slashes.begin(), slashes.end(), '\\', '/');
     for (const std::string& path :
-         {"\\\\?\\" + folder, folder + "..\\" + folder.substr(folder.find_last_of('\\', folder.size() - 2) + 1),
+         {"\\\\?\\" + folder,
+          folder + "..\\" + folder.substr(folder.find_last_of('\\', folder.size() - 2) + 1),
           slashes}) {
         SCOPED_TRACE(path);
         EXPECT_TRUE(TInstallDirectory::Open(path));
@@ -101,10 +102,10 @@ TEST(InstallDirectoryTest, NamesOfAPatternWithinABound) {
     const TInstallDirectory directory = TInstallDirectory::Open(folder);
     for (const uint32_t bound : {100u, 2u}) {
         SCOPED_TRACE(bound);
-        const std::vector<std::wstring> names = directory.EntryNames(L"vost.cok.????????.tmp", {bound, {}});
+        const std::vector<std::wstring> names =
+            directory.EntryNames(L"vost.cok.????????.tmp", {bound, {}});
         EXPECT_EQ(names.size(), std::min(bound, 3u));
-        for (const std::wstring& name : names)
-            EXPECT_EQ(name.rfind(L"vost.cok.0000000", 0), 0u);
+        for (const std::wstring& name : names) EXPECT_EQ(name.rfind(L"vost.cok.0000000", 0), 0u);
     }
 }
 
