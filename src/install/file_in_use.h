@@ -9,8 +9,10 @@ namespace telvo {
 
 constexpr int kFileInUseAttempts = 17;
 constexpr uint32_t kFileInUseRetryDelayMs = 256;
-// The longest a single rename or delete may be held up by another process: the whole wait.
-constexpr uint32_t kFileCallBoundMs = kFileInUseAttempts * kFileInUseRetryDelayMs;
+// The longest a single rename or delete may be held up by another process: as long as the whole
+// wait's attempts (written out for the deployment page's check of the bounds).
+constexpr uint32_t kFileCallBoundMs = 17 * 256;
+static_assert(kFileCallBoundMs == kFileInUseAttempts * kFileInUseRetryDelayMs);
 
 enum class TAttemptResult {
     Done,    // the work succeeded

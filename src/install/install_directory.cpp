@@ -2,6 +2,7 @@
 
 #include <winternl.h>
 
+#include <memory>
 #include <vector>
 
 #include "install/file_identity.h"
@@ -296,8 +297,9 @@ namespace {
 // The thread works on duplicates of the handles, its own, and on its own copy of everything
 // else: a thread that outlives its bound never meets a closed handle, a handle value reused for
 // another file, or freed memory, whatever the run does meanwhile; the last of the two owners
-// frees the work. The process may end while such a thread still waits: it is ended with the
-// process and touches nothing the process's exit tears down.
+// frees the work. The process may end while such a thread still waits: the end of the process
+// cancels the thread's request as CancelSynchronousIo does (a wait for a lock's break ends when
+// its request is cancelled), and the thread touches nothing the process's exit tears down.
 struct TBoundedWork {
     TFileCall Call = TFileCall::Delete;
     TFileHandle File;
@@ -359,26 +361,27 @@ bool Duplicate(HANDLE handle, TFileHandle& copy) {
 // Runs `call` on `file` (and `folder`, `name` for a rename) on a thread of its own and waits for
 // it at most `boundMs`. Returns the call's Win32 error code, ERROR_TIMEOUT past the bound.
 DWORD RunBounded(TFileCall call, HANDLE file, HANDLE folder, const std::wstring& name,
-                 uint32_t boundMs) {
+                 uint32_t boundMs) noexcept {
     using TCancelSynchronousIo = BOOL(WINAPI*)(HANDLE);
     static const auto cancel = reinterpret_cast<TCancelSynchronousIo>(
         OptionalSystemEntry("kernel32.dll", "CancelSynchronousIo"));
-    auto* work = new TBoundedWork;
-    work->Call = call;
-    work->Name = name;
-    work->Stall = FileCallStall();
-    if (!Duplicate(file, work->File) || (folder && !Duplicate(folder, work->Folder))) {
-        const DWORD error = GetLastError();
-        delete work;
-        return error;
+    std::unique_ptr<TBoundedWork> owned;
+    try {
+        owned = std::make_unique<TBoundedWork>();
+        owned->Name = name;
+        owned->Stall = FileCallStall();
+    } catch (...) {
+        // Deletes run from destructors too: without memory for it, the call is not made.
+        return ERROR_NOT_ENOUGH_MEMORY;
     }
-    const TThreadHandle thread(CreateThread(nullptr, 64 * 1024, RunBoundedWork, work,
+    owned->Call = call;
+    if (!Duplicate(file, owned->File) || (folder && !Duplicate(folder, owned->Folder)))
+        return GetLastError();
+    const TThreadHandle thread(CreateThread(nullptr, 64 * 1024, RunBoundedWork, owned.get(),
                                             STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
-    if (!thread) {
-        const DWORD error = GetLastError();
-        delete work;
-        return error;
-    }
+    if (!thread)
+        return GetLastError();
+    TBoundedWork* const work = owned.release();
     DWORD result = ERROR_TIMEOUT;
     if (WaitForSingleObject(thread.get(), boundMs) == WAIT_OBJECT_0)
         result = work->Result;
