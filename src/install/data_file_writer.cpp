@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "install/file_in_use.h"
 #include "install/install_directory.h"
 #include "install/piece_write.h"
@@ -47,7 +49,8 @@ bool FindCarriedBytes(const std::string& name, const std::string& type, TLoadedR
 // The new file, from its creation to its rename over the target, held open exclusively: no
 // other process can read, swap, rewrite or delete it meanwhile (an open for its attributes alone
 // gets in all the same: see ReplaceTarget). Unless kept, it is deleted
-// through its handle on every road out of the write, an exception included.
+// through its handle on every road out of the write, an exception included; a delete that
+// another process holds up past its bound leaves it, a leftover the next write removes.
 class TTemporaryFile {
   public:
     TTemporaryFile() = default;
@@ -93,17 +96,34 @@ class TTemporaryFile {
 // Removes the temporary files that earlier runs left beside the target: plain files of this
 // writer's pattern only, each opened without following a link, checked, and deleted through
 // its handle, whatever its read-only, hidden or system marks. A link, a folder or a file with a
-// second name is left alone, and so is a run's file that is still open.
+// second name is left alone, and so is a run's file that is still open. Only names of the
+// pattern are listed, and the sweep is bounded like the size walk (kWalkEntryLimit names,
+// kWalkTimeLimitMs for the listing and the deletes together): a folder that a user may write can
+// hold millions of entries. A delete that another process holds up past its bound ends the
+// sweep, what is left skipped: whoever can hold up one leftover can hold up them all.
 void RemoveLeftovers(const TInstallDirectory& folder, const std::string& targetName) {
-    for (const std::wstring& name : folder.EntryNames()) {
+    // GetTickCount, whose differences stay right across its wrap (as GetFolderSize).
+    const DWORD start = GetTickCount();
+    const auto remaining = [start]() -> uint32_t {
+        const DWORD spent = GetTickCount() - start;
+        return spent < kWalkTimeLimitMs ? kWalkTimeLimitMs - spent : 0;
+    };
+    const std::vector<std::wstring> names =
+        folder.EntryNames(WideFromAnsi(LeftoverMaskFor(targetName)),
+                          {kWalkEntryLimit, [&] { return remaining() == 0; }});
+    for (const std::wstring& name : names) {
         std::string ansiName;
         if (!AnsiFromWide(name, ansiName) || !IsTemporaryNameFor(targetName, ansiName))
             continue;
+        const uint32_t bound = std::min(kFileCallBoundMs, remaining());
+        if (bound == 0)
+            return;
         TFileHandle candidate;
         if (folder.OpenEntry(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll,
                              FILE_OPEN, candidate) == ERROR_SUCCESS &&
-            folder.IsPlainEntry(candidate.get(), name))
-            DeleteOnClose(candidate.get());
+            folder.IsPlainEntry(candidate.get(), name) &&
+            DeleteOnClose(candidate.get(), bound) == ERROR_TIMEOUT)
+            return;
     }
 }
 
@@ -166,6 +186,14 @@ TAttemptResult ReplaceTarget(const TInstallDirectory& folder, TTemporaryFile& fi
         file.Keep();
         return TAttemptResult::Done;
     }
+    // Held up past its bound by another process (a lock on the new file or on the target that is
+    // never let go): the rename may still happen, or not, at any time. The new file, whole, is
+    // left as it is: anything more asked of it would wait behind the rename, and where it stays
+    // it is a leftover the next write removes.
+    if (error == ERROR_TIMEOUT) {
+        file.Keep();
+        return TAttemptResult::HeldPastBound;
+    }
     // A network volume can apply a rename and still report a failure: where the file already is
     // the target, deleting it would lose both files. It goes only where both where it lies and
     // its identity say it is not the target, and never on a remote volume's word; a leftover
@@ -216,6 +244,7 @@ TWriteResult PutCarriedFile(const std::string& name, const std::string& type,
         case TAttemptResult::Done:
             return TWriteResult::Written;
         case TAttemptResult::InUse:
+        case TAttemptResult::HeldPastBound:
             return TWriteResult::InUse;
         default:
             return TWriteResult::Failed;

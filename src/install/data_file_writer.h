@@ -19,7 +19,9 @@ namespace telvo {
 // exclusively; that file is flushed and then renamed over the target through its handle. So the
 // old target stays whole until the new one is complete, and no payload-sized buffer is needed.
 // While another process holds the target open (or under an opportunistic lock) the rename is
-// retried (kFileInUseAttempts, kFileInUseRetryDelayMs apart); no open waits for that process.
+// retried (kFileInUseAttempts, kFileInUseRetryDelayMs apart); no open waits for that process,
+// and no rename or delete longer than kFileCallBoundMs (install_directory.h): a rename held up
+// past that ends the write as in use, the new file left as a leftover.
 //
 // Runs of the package take turns at writing (writer_lock.h). Before writing, the writer removes
 // the temporary files that earlier, interrupted runs left beside the target (plain files of its

@@ -9,11 +9,18 @@ namespace telvo {
 
 constexpr int kFileInUseAttempts = 17;
 constexpr uint32_t kFileInUseRetryDelayMs = 256;
+// The longest a single rename or delete may be held up by another process: as long as the whole
+// wait's attempts (written out for the deployment page's check of the bounds).
+constexpr uint32_t kFileCallBoundMs = 17 * 256;
+static_assert(kFileCallBoundMs == kFileInUseAttempts * kFileInUseRetryDelayMs);
 
 enum class TAttemptResult {
     Done,    // the work succeeded
     InUse,   // another process holds the file; worth another attempt
     Failed,  // failed for a reason waiting does not cure
+    // another process held a call up past its bound, which was the whole wait: no further
+    // attempt
+    HeldPastBound,
 };
 
 // Runs `attempt` until it is not InUse, at most `attempts` times, calling `wait` between two

@@ -2,12 +2,14 @@
 
 #include <winternl.h>
 
+#include <memory>
 #include <vector>
 
 #include "install/file_identity.h"
 #include "install/write_plan.h"
 #include "install/writer_seams.h"
 #include "startup/code_page.h"
+#include "startup/nt_files.h"
 #include "startup/safe_loading.h"
 
 namespace telvo {
@@ -25,23 +27,10 @@ using TNtQueryDirectoryFile = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO
                                                PUNICODE_STRING, BOOLEAN);
 using TGetFinalPathNameByHandleW = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
 
-// FILE_COMPLETE_IF_OPLOCKED: an open never waits for another process. Where that process holds
-// an opportunistic lock on the entry (or the folder), Windows would otherwise hold the open until
-// the lock's break is acknowledged, for as long as its holder likes.
-constexpr ULONG kNoWaitOptions = FILE_SYNCHRONOUS_IO_NONALERT | FILE_COMPLETE_IF_OPLOCKED;
-// The success status of an open that met an opportunistic lock whose break is under way: it
-// gives a handle all the same.
-constexpr NTSTATUS kOplockBreakInProgress = 0x00000108;
 constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // What a folder is opened for to be listed and to have entries opened in it.
 constexpr ACCESS_MASK kListAccess =
     FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
-
-DWORD ErrorOf(NTSTATUS status) {
-    static const auto toDosError =
-        NtEntry<decltype(&RtlNtStatusToDosError)>("RtlNtStatusToDosError");
-    return status == 0 ? ERROR_SUCCESS : toDosError(status);
-}
 
 NTSTATUS SetFileInformation(HANDLE file, void* information, ULONG size,
                             FILE_INFORMATION_CLASS kind) {
@@ -83,56 +72,13 @@ std::wstring FinalPathOf(HANDLE handle) {
     return path;
 }
 
-// NtCreateFile of `name`, relative to `root` where that is given. Never waits for another
-// process: an open under an opportunistic lock whose break is under way fails as in use
-// (ERROR_SHARING_VIOLATION). Returns a Win32 error code.
-DWORD CreateWithoutWaiting(HANDLE root, const std::wstring& name, ACCESS_MASK access, ULONG share,
-                           ULONG disposition, ULONG options, TFileHandle& file) {
-    static const auto createFile = NtEntry<decltype(&NtCreateFile)>("NtCreateFile");
-    file.reset();
-    UNICODE_STRING objectName{};
-    objectName.Buffer = const_cast<PWSTR>(name.c_str());
-    objectName.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
-    objectName.MaximumLength = objectName.Length;
-    OBJECT_ATTRIBUTES attributes{};
-    InitializeObjectAttributes(&attributes, &objectName, OBJ_CASE_INSENSITIVE, root, nullptr);
-    IO_STATUS_BLOCK status{};
-    HANDLE opened = nullptr;
-    const NTSTATUS result =
-        createFile(&opened, access | SYNCHRONIZE, &attributes, &status, nullptr,
-                   FILE_ATTRIBUTE_NORMAL, share, disposition, kNoWaitOptions | options, nullptr, 0);
-    // Every success status gives a handle; only a plain success is an open the caller gets.
-    TFileHandle handle(NT_SUCCESS(result) ? opened : nullptr);
-    // Another process holds the entry and is asked to let go: in use, as a sharing violation.
-    if (result == kOplockBreakInProgress)
-        return ERROR_SHARING_VIOLATION;
-    if (result == 0)
-        file = std::move(handle);
-    return ErrorOf(result);
-}
-
-// The NT form of a folder's path ("\??\C:\..."), relative paths made full against the current
-// directory, as the Win32 file functions make it; false where the text names no path.
-bool NtPathOf(const std::string& folder, std::wstring& ntPath) {
-    using TDosPathToNtPath = BOOLEAN(NTAPI*)(PCWSTR, PUNICODE_STRING, PWSTR*, PVOID);
-    static const auto toNtPath = NtEntry<TDosPathToNtPath>("RtlDosPathNameToNtPathName_U");
-    static const auto freeString = NtEntry<decltype(&RtlFreeUnicodeString)>("RtlFreeUnicodeString");
-    const std::wstring dosPath = folder.empty() ? L"." : WideFromAnsi(folder);
-    UNICODE_STRING converted{};
-    if (dosPath.empty() || !toNtPath(dosPath.c_str(), &converted, nullptr, nullptr))
-        return false;
-    ntPath.assign(converted.Buffer, converted.Length / sizeof(wchar_t));
-    freeString(&converted);
-    return !ntPath.empty();
-}
-
 // The folder, opened by its path as a directory, following links on the way and at its end (a
 // folder reached through links is the directory it resolves to). It may be shared with anyone,
 // for the handle stays what it was opened as whatever happens to the names above it. Returns a
 // Win32 error code.
 DWORD OpenFolderByPath(const std::wstring& ntPath, ACCESS_MASK access, TFileHandle& folder) {
-    return CreateWithoutWaiting(nullptr, ntPath, access, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE,
-                                folder);
+    return OpenWithoutWaiting(nullptr, ntPath, access, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE,
+                              folder);
 }
 
 }  // namespace
@@ -147,7 +93,8 @@ TInstallDirectory TInstallDirectory::Open(const std::string& folder) {
     TInstallDirectory directory;
     directory.Text = folder;
     std::wstring ntPath;
-    if (!IsFileSystemFolderPath(folder) || !NtPathOf(folder, ntPath))
+    if (!IsFileSystemFolderPath(folder) ||
+        !NtPathOf(folder.empty() ? L"." : WideFromAnsi(folder), ntPath))
         return directory;
     TFileHandle handle;
     DWORD error = OpenFolderByPath(ntPath, kListAccess | FILE_ADD_FILE, handle);
@@ -173,8 +120,8 @@ DWORD TInstallDirectory::OpenRelative(const std::wstring& name, ACCESS_MASK acce
     file.reset();
     if (!Handle)
         return ERROR_INVALID_HANDLE;  // a relative name without a root would name another place
-    return CreateWithoutWaiting(Handle.get(), name, access, share, disposition,
-                                FILE_OPEN_REPARSE_POINT | options, file);
+    return OpenWithoutWaiting(Handle.get(), name, access, share, disposition,
+                              FILE_OPEN_REPARSE_POINT | options, file);
 }
 
 DWORD TInstallDirectory::OpenEntry(const std::wstring& name, ACCESS_MASK access, ULONG share,
@@ -321,24 +268,133 @@ std::vector<TInstallDirectory::TEntry> TInstallDirectory::Entries(const std::wst
     return entries;
 }
 
-std::vector<std::wstring> TInstallDirectory::EntryNames() const {
+std::vector<std::wstring> TInstallDirectory::EntryNames(const std::wstring& mask,
+                                                        const TWalkBound& bound) const {
     std::vector<std::wstring> names;
-    for (TEntry& entry : Entries()) names.push_back(std::move(entry.Name));
+    VisitEntries(mask, [&](TEntry& entry) {
+        if (names.size() == bound.MaxEntries || (bound.Expired && bound.Expired()))
+            return false;
+        names.push_back(std::move(entry.Name));
+        return true;
+    });
     return names;
 }
 
-DWORD TInstallDirectory::MoveInto(HANDLE file, const std::wstring& name) const {
+namespace {
+
+// A rename or a delete breaks an opportunistic lock that another process holds on the file
+// (or, for a rename over it, on the target) and waits until that process acknowledges the
+// break, for as long as it likes: FILE_COMPLETE_IF_OPLOCKED covers opens only, and any user who
+// may list the folder can take such a lock through a handle opened for the attributes alone,
+// which passes every share mode. So each of these calls runs on a short-lived thread of its own
+// and is waited for no longer than its bound; past that, it is cancelled where the system can
+// (CancelSynchronousIo, Windows Vista on) and left to end on its own.
+//
+// The other road, an opportunistic lock of the package's own on its new file, would keep others
+// from that one file only: leftovers and the target are not the package's, and a file system or
+// redirector without such locks would leave nothing to take.
+//
+// The thread works on duplicates of the handles, its own, and on its own copy of everything
+// else: a thread that outlives its bound never meets a closed handle, a handle value reused for
+// another file, or freed memory, whatever the run does meanwhile; the last of the two owners
+// frees the work. The process may end while such a thread still waits: the end of the process
+// cancels the thread's request as CancelSynchronousIo does (a wait for a lock's break ends when
+// its request is cancelled), and the thread touches nothing the process's exit tears down.
+struct TBoundedWork {
+    TFileCall Call = TFileCall::Delete;
+    TFileHandle File;
+    TFileHandle Folder;
+    std::wstring Name;
+    TFileCallStall Stall;
+    DWORD Result = ERROR_OPERATION_ABORTED;
+    LONG Owners = 2;
+};
+
+void Release(TBoundedWork* work) {
+    if (InterlockedDecrement(&work->Owners) == 0)
+        delete work;
+}
+
+DWORD Rename(HANDLE folder, HANDLE file, const std::wstring& name) {
     const size_t nameBytes = name.size() * sizeof(wchar_t);
     std::vector<ULONGLONG> buffer(
         (sizeof(FILE_RENAME_INFORMATION) + nameBytes) / sizeof(ULONGLONG) + 1);
     const size_t bufferBytes = buffer.size() * sizeof(ULONGLONG);
     auto* rename = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
     rename->ReplaceIfExists = TRUE;
-    rename->RootDirectory = Handle.get();
+    rename->RootDirectory = folder;
     rename->FileNameLength = static_cast<ULONG>(nameBytes);
     name.copy(rename->FileName, name.size());
-    return ErrorOf(
+    return ErrorOfStatus(
         SetFileInformation(file, rename, static_cast<ULONG>(bufferBytes), FileRenameInformation));
+}
+
+DWORD MarkForDeletion(HANDLE file) {
+    FILE_DISPOSITION_INFORMATION disposition{TRUE};
+    const auto mark = [&] {
+        return SetFileInformation(file, &disposition, sizeof disposition,
+                                  FileDispositionInformation) == 0;
+    };
+    // The system refuses to delete a read-only file, by handle as by name; another process
+    // that may write the file's attributes can mark it so.
+    return mark() || (MakePlain(file) && mark()) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+DWORD WINAPI RunBoundedWork(void* parameter) {
+    auto* work = static_cast<TBoundedWork*>(parameter);
+    if (work->Stall && !work->Stall(work->Call))
+        work->Result = ERROR_OPERATION_ABORTED;
+    else if (work->Call == TFileCall::Rename)
+        work->Result = Rename(work->Folder.get(), work->File.get(), work->Name);
+    else
+        work->Result = MarkForDeletion(work->File.get());
+    Release(work);
+    return 0;
+}
+
+bool Duplicate(HANDLE handle, TFileHandle& copy) {
+    const HANDLE process = GetCurrentProcess();
+    return DuplicateHandle(process, handle, process, copy.put(), 0, FALSE, DUPLICATE_SAME_ACCESS) !=
+           FALSE;
+}
+
+// Runs `call` on `file` (and `folder`, `name` for a rename) on a thread of its own and waits for
+// it at most `boundMs`. Returns the call's Win32 error code, ERROR_TIMEOUT past the bound.
+DWORD RunBounded(TFileCall call, HANDLE file, HANDLE folder, const std::wstring& name,
+                 uint32_t boundMs) noexcept {
+    using TCancelSynchronousIo = BOOL(WINAPI*)(HANDLE);
+    static const auto cancel = reinterpret_cast<TCancelSynchronousIo>(
+        OptionalSystemEntry("kernel32.dll", "CancelSynchronousIo"));
+    std::unique_ptr<TBoundedWork> owned;
+    try {
+        owned = std::make_unique<TBoundedWork>();
+        owned->Name = name;
+        owned->Stall = FileCallStall();
+    } catch (...) {
+        // Deletes run from destructors too: without memory for it, the call is not made.
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    owned->Call = call;
+    if (!Duplicate(file, owned->File) || (folder && !Duplicate(folder, owned->Folder)))
+        return GetLastError();
+    const TThreadHandle thread(CreateThread(nullptr, 64 * 1024, RunBoundedWork, owned.get(),
+                                            STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+    if (!thread)
+        return GetLastError();
+    TBoundedWork* const work = owned.release();
+    DWORD result = ERROR_TIMEOUT;
+    if (WaitForSingleObject(thread.get(), boundMs) == WAIT_OBJECT_0)
+        result = work->Result;
+    else if (cancel)
+        cancel(thread.get());
+    Release(work);
+    return result;
+}
+
+}  // namespace
+
+DWORD TInstallDirectory::MoveInto(HANDLE file, const std::wstring& name, uint32_t boundMs) const {
+    return RunBounded(TFileCall::Rename, file, Handle.get(), name, boundMs);
 }
 
 bool MakePlain(HANDLE file) {
@@ -348,15 +404,8 @@ bool MakePlain(HANDLE file) {
     return SetFileInformation(file, &basic, sizeof basic, FileBasicInformation) == 0;
 }
 
-bool DeleteOnClose(HANDLE file) {
-    FILE_DISPOSITION_INFORMATION disposition{TRUE};
-    const auto markForDeletion = [&] {
-        return SetFileInformation(file, &disposition, sizeof disposition,
-                                  FileDispositionInformation) == 0;
-    };
-    // The system refuses to delete a read-only file, by handle as by name; another process
-    // that may write the file's attributes can mark it so.
-    return markForDeletion() || (MakePlain(file) && markForDeletion());
+DWORD DeleteOnClose(HANDLE file, uint32_t boundMs) {
+    return RunBounded(TFileCall::Delete, file, nullptr, {}, boundMs);
 }
 
 }  // namespace telvo

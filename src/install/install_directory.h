@@ -7,10 +7,12 @@
 // chain or at the name itself, between the checks and the write or within the write, and the
 // run would then read texts from, write into or measure another folder than the one it checked.
 //
-// No open here waits for another process, the folder's own included: where one holds an
-// opportunistic lock on the folder or an entry, the open fails at once as in use (a sharing
-// violation), so the run's own waits (the folder's, the version read's, the writer's) bound it;
-// an open for the attributes alone passes such a lock, as it passes share modes.
+// No call here waits for another process without a bound, the folder's own open included: where
+// one holds an opportunistic lock on the folder or an entry, an open fails at once as in use (a
+// sharing violation), so the run's own waits (the folder's, the version read's, the writer's)
+// bound it, and a rename or a delete, which cannot be told not to wait, is given up past its
+// bound (MoveInto, DeleteOnClose). An open for the attributes alone passes such a lock, as it
+// passes share modes, and can take one.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +24,8 @@
 #include <vector>
 
 #include "install/file_identity.h"
+#include "install/file_in_use.h"
+#include "install/folder_walk.h"
 #include "install/write_plan.h"
 #include "startup/win_handles.h"
 
@@ -117,12 +121,18 @@ class TInstallDirectory {
     // with its deletion.
     bool OnRemoteVolume() const;
 
-    // The names of the directory's entries, "." and ".." left out.
-    std::vector<std::wstring> EntryNames() const;
+    // The names of the entries that match `mask` (as Entries), "." and ".." left out, as the
+    // listing goes until `bound` has passed (its entries, or its time): the names listed by then.
+    // A folder that a user may write can hold millions of entries, or gain them while it is
+    // listed.
+    std::vector<std::wstring> EntryNames(const std::wstring& mask, const TWalkBound& bound) const;
 
     // Gives `file` (opened here with DELETE access) the name `name` in this directory, replacing
-    // the entry of that name if there is one; the file stays open. Returns a Win32 error code.
-    DWORD MoveInto(HANDLE file, const std::wstring& name) const;
+    // the entry of that name if there is one; the file stays open. Waits at most `boundMs` for
+    // the call (bounded file calls: see DeleteOnClose) and then gives ERROR_TIMEOUT: the rename
+    // may then still happen, or not, at any time. Returns a Win32 error code.
+    DWORD MoveInto(HANDLE file, const std::wstring& name,
+                   uint32_t boundMs = kFileCallBoundMs) const;
 
   private:
     // NtCreateFile of `name` relative to this directory with FILE_OPEN_REPARSE_POINT and
@@ -155,6 +165,11 @@ bool MakePlain(HANDLE file);
 
 // Deletes the file behind `file` (opened with DELETE and FILE_WRITE_ATTRIBUTES access) when that
 // handle is closed. A read-only file, which the system refuses to delete, is made plain first.
-bool DeleteOnClose(HANDLE file);
+// The call runs on a thread of its own and is waited for at most `boundMs`: a rename or a delete
+// breaks an opportunistic lock that another process holds on the file and waits for that
+// process to acknowledge the break, which it may never do. Past the bound it is cancelled where
+// the system can and gives ERROR_TIMEOUT; the file may then still go when its handles are
+// closed, or stay. Returns a Win32 error code.
+DWORD DeleteOnClose(HANDLE file, uint32_t boundMs = kFileCallBoundMs);
 
 }  // namespace telvo

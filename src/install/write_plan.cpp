@@ -25,6 +25,10 @@ std::string TemporaryPathFor(const std::string& targetPath, uint32_t tag) {
     return path + ".tmp";
 }
 
+std::string LeftoverMaskFor(const std::string& targetName) {
+    return targetName + ".????????.tmp";
+}
+
 namespace {
 
 char LowerAscii(char c) {

@@ -58,6 +58,9 @@ bool RefusesReplacement(uint32_t targetAttributes);
 // not yet exist.
 std::string TemporaryPathFor(const std::string& targetPath, uint32_t tag);
 
+// The name pattern of those files for a listing: the target's name, ".????????.tmp".
+std::string LeftoverMaskFor(const std::string& targetName);
+
 // True when `fileName` (a name in the target's folder, no folder part) is a temporary file this
 // writer made for `targetName` (the target's name, no folder part): the target's name, ".",
 // eight hex digits and ".tmp", compared without regard to case as the file system does. Only

@@ -18,6 +18,11 @@ TRenameInto& Rename() {
     return rename;
 }
 
+TFileCallStall& Stall() {
+    static TFileCallStall stall;
+    return stall;
+}
+
 bool& FinalPathsHiddenFlag() {
     static bool hidden = false;
     return hidden;
@@ -56,6 +61,14 @@ DWORD RenameInto(const TInstallDirectory& folder, HANDLE file, const std::wstrin
 
 TRenameInto ReplaceRenameInto(TRenameInto rename) {
     return std::exchange(Rename(), std::move(rename));
+}
+
+TFileCallStall FileCallStall() {
+    return Stall();
+}
+
+TFileCallStall ReplaceFileCallStall(TFileCallStall stall) {
+    return std::exchange(Stall(), std::move(stall));
 }
 
 bool FinalPathsHidden() {

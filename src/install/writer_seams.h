@@ -2,8 +2,9 @@
 // from outside: which names the system's random generator draws for temporary files, a rename
 // that the file system applies but reports as failed (as a network redirector can), a system
 // whose final-path call gives no path and a file system that gives no file ids (as a file system
-// or redirector may), and a volume the system marks remote. The package itself never replaces
-// any of them.
+// or redirector may), a volume the system marks remote, and a rename or delete that another
+// process holds up (as one holding an opportunistic lock it never lets go of can, on Windows).
+// The package itself never replaces any of them.
 #pragma once
 
 #include <windows.h>
@@ -53,5 +54,16 @@ bool HideFileIds(bool hide);
 bool VolumesShownRemote();
 // Sets that and returns what it was.
 bool ShowVolumesRemote(bool remote);
+
+// The file calls that run under a bound (install_directory.h).
+enum class TFileCall { Rename, Delete };
+
+// A step run on a bounded call's own thread before the call itself; false has the call end as
+// cancelled (ERROR_OPERATION_ABORTED) without being made. Empty unless a test set one.
+using TFileCallStall = std::function<bool(TFileCall)>;
+// A copy of the step, taken for each call as it starts.
+TFileCallStall FileCallStall();
+// Installs another step and returns the previous one; an empty one removes it.
+TFileCallStall ReplaceFileCallStall(TFileCallStall stall);
 
 }  // namespace telvo

@@ -6,8 +6,10 @@
 #include <cstring>
 #include <vector>
 
-#include "startup/win_handles.h"
+#include "install/file_in_use.h"
 #include "integrity/seal.h"
+#include "startup/nt_files.h"
+#include "startup/win_handles.h"
 
 namespace telvo {
 namespace {
@@ -85,12 +87,27 @@ TSelfCheck CheckOwnSeal() {
     // code page cannot spell, and then its ANSI name opens nothing. Up to the longest path.
     std::wstring path(32768, L'\0');
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0 || length >= path.size())
+    std::wstring ntPath;
+    if (length == 0 || length >= path.size() || !NtPathOf(path.substr(0, length), ntPath))
         return TSelfCheck::Unreadable;
-    path.resize(length);
-    return CheckOpenFile(
-        TFileHandle(CreateFileW(path.c_str(), GENERIC_READ, kShareWhileChecking, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
+    // Opened as the install folder is, never waiting for another process: whoever may read the
+    // package's file (in a shared downloads folder, on a share) can hold it under an
+    // opportunistic lock whose break it never acknowledges, and an open that waited for that
+    // would hold the run for good, the writer lock with it. Such a holder, and one that opened
+    // the file without sharing it for reading, is waited for as the writer waits for a held
+    // data file; held past that, the file is one that cannot be read.
+    TFileHandle file;
+    RetryWhileInUse(
+        [&] {
+            const DWORD error =
+                OpenWithoutWaiting(nullptr, ntPath, GENERIC_READ, kShareWhileChecking, FILE_OPEN,
+                                   FILE_NON_DIRECTORY_FILE | FILE_SEQUENTIAL_ONLY, file);
+            return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+                       ? TAttemptResult::InUse
+                       : TAttemptResult::Done;
+        },
+        [] { Sleep(kFileInUseRetryDelayMs); });
+    return CheckOpenFile(file);
 }
 
 }  // namespace telvo

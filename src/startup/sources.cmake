@@ -13,6 +13,7 @@ list(APPEND TELVO_WIN32_SOURCES
   src/startup/startup_state.cpp
   src/startup/application_error.cpp
   src/startup/safe_loading.cpp
+  src/startup/nt_files.cpp
   src/startup/well_known_sids.cpp
   src/startup/code_page.cpp
 )

@@ -142,6 +142,7 @@ using TMappingHandle = TUniqueHandle<TKernelHandleTraits>;
 using TProcessHandle = TUniqueHandle<TKernelHandleTraits>;
 using TMutexHandle = TUniqueHandle<TKernelHandleTraits>;
 using TEventHandle = TUniqueHandle<TKernelHandleTraits>;
+using TThreadHandle = TUniqueHandle<TKernelHandleTraits>;
 using TTokenHandle = TUniqueHandle<TKernelHandleTraits>;
 using TFindHandle = TUniqueHandle<TFindHandleTraits>;
 using TRegKey = TUniqueHandle<TRegKeyTraits>;

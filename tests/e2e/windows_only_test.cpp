@@ -13,9 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <map>
+#include <memory>
+#include <thread>
 #include <vector>
 
 #include "e2e/box_bot.h"
@@ -516,31 +520,36 @@ TEST_F(WindowsOnlyAnyWindowsTest, WriterLockOfANonAdministratorHoldsUpNoUpdate) 
 // acknowledged, so an open that waited for the break would wait for ever. Let go at the end.
 // On a folder (a path ending in "\"), the read and handle caching lock that folders take,
 // through a handle that does not share the folder for writing, as any user who may list the
-// folder can take it.
+// folder can take it. With `attributesOnly`, a read and handle caching lock on the file through
+// a handle opened for its attributes alone, which passes every share mode: a rename or a delete
+// of the file (or a rename over it) breaks it and waits for the acknowledgement.
 class TUnacknowledgedOplock {
   public:
-    explicit TUnacknowledgedOplock(const std::string& path)
-        : File(CreateFileA(
-              path.c_str(), GENERIC_READ,
-              FILE_SHARE_READ | FILE_SHARE_DELETE | (IsFolder(path) ? 0 : FILE_SHARE_WRITE),
-              nullptr, OPEN_EXISTING,
-              FILE_FLAG_OVERLAPPED | (IsFolder(path) ? FILE_FLAG_BACKUP_SEMANTICS : 0), nullptr)),
+    explicit TUnacknowledgedOplock(const std::string& path, bool attributesOnly = false,
+                                   int attempts = 50)
+        : File(CreateFileA(path.c_str(), attributesOnly ? FILE_READ_ATTRIBUTES : GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_DELETE |
+                               (IsFolder(path) && !attributesOnly ? 0 : FILE_SHARE_WRITE),
+                           nullptr, OPEN_EXISTING,
+                           FILE_FLAG_OVERLAPPED | (IsFolder(path) ? FILE_FLAG_BACKUP_SEMANTICS : 0),
+                           nullptr)),
           Done(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
         Overlapped.hEvent = Done.get();
         REQUEST_OPLOCK_INPUT_BUFFER input{
             REQUEST_OPLOCK_CURRENT_VERSION, sizeof input,
             static_cast<DWORD>(OPLOCK_LEVEL_CACHE_READ | OPLOCK_LEVEL_CACHE_HANDLE |
-                               (IsFolder(path) ? 0 : OPLOCK_LEVEL_CACHE_WRITE)),
+                               (IsFolder(path) || attributesOnly ? 0 : OPLOCK_LEVEL_CACHE_WRITE)),
             REQUEST_OPLOCK_INPUT_FLAG_REQUEST};
         // Granted, the request stays pending until the lock breaks. Another opener of the file
         // (a virus scanner after its write) keeps an exclusive lock from being granted a while.
-        for (int attempt = 0; attempt < 50 && File && Done && !Granted; ++attempt) {
+        for (int attempt = 0; attempt < attempts && File && Done && !Granted; ++attempt) {
             if (attempt > 0)
                 Sleep(100);
             Granted = !DeviceIoControl(File.get(), FSCTL_REQUEST_OPLOCK, &input, sizeof input,
                                        &Output, sizeof Output, nullptr, &Overlapped) &&
                       GetLastError() == ERROR_IO_PENDING;
         }
+        Error = Granted ? 0 : GetLastError();
     }
     ~TUnacknowledgedOplock() {
         if (!Granted)
@@ -553,6 +562,7 @@ class TUnacknowledgedOplock {
     TUnacknowledgedOplock& operator=(const TUnacknowledgedOplock&) = delete;
 
     bool Granted = false;
+    DWORD Error = 0;  // why it was not granted
     // True once an open of another process broke the lock.
     bool Broken() const { return WaitForSingleObject(Done.get(), 0) == WAIT_OBJECT_0; }
 
@@ -605,6 +615,132 @@ TEST_F(WindowsOnlyAnyWindowsTest, UnacknowledgedOplocksHoldUpNoRun) {
         }
         EXPECT_EQ(test::ReadDataVersion(Folder + "vost.cok"), 40);
     }
+}
+
+// Read and handle caching locks taken through handles opened for the attributes alone, which
+// pass the package's share modes, and never let go of: on the installed data file (the rename
+// over it breaks the lock), on a leftover of an earlier run (its delete breaks it) and on the
+// run's new file, taken as soon as its name appears (its rename breaks it). Each run ends within
+// the bounds of its waits: held at the rename, as one that met a holder of the data file (1618,
+// the old file whole, the new one left as a leftover); a held leftover is skipped, and the update
+// is installed.
+TEST_F(WindowsOnlyAnyWindowsTest, UnacknowledgedOplocksHoldUpNoRenameOrDelete) {
+    if (test::RunsUnderWine())
+        GTEST_SKIP() << "Wine has no opportunistic locks (FSCTL_REQUEST_OPLOCK), so what a "
+                        "rename or a delete meets at a lock whose break is never acknowledged "
+                        "only Windows can show";
+    LayOut("oplocked-renames");
+    constexpr char kLeftover[] = "vost.cok.0badf00d.tmp";
+    const struct {
+        const char* file;  // empty: the run's new file
+        int exitCode;
+        int version;
+    } cases[] = {{"vost.cok", 1618, 40}, {kLeftover, 0, kCarriedVersion}, {"", 1618, 40}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(*c.file ? c.file : "the run's new file");
+        ASSERT_TRUE(test::WriteVersionedDataFile(Folder + "vost.cok", 40, 64 * 1024));
+        // Only this case's leftover: an earlier run's new file would be taken for this run's.
+        for (const std::string& name : test::FolderNames(Folder))
+            if (name.rfind("vost.cok.", 0) == 0)
+                DeleteFileA((Folder + name).c_str());
+        if (c.file == std::string(kLeftover))
+            test::WriteFileBytes(Folder + kLeftover, "left over");
+        std::unique_ptr<TUnacknowledgedOplock> oplock;
+        if (*c.file) {
+            oplock = std::make_unique<TUnacknowledgedOplock>(Folder + c.file, true);
+            // Nobody can hold up the run where Windows grants nobody such a lock.
+            if (!oplock->Granted) {
+                std::printf(
+                    "no read-handle oplock through an attributes-only handle on %s, "
+                    "error %lu: nothing to hold the run up\n",
+                    c.file, oplock->Error);
+                continue;
+            }
+        }
+        std::atomic<bool> ended{false};
+        DWORD newFileError = 0;
+        // The run's new file: its name is looked for until it appears, and locked at once.
+        std::thread watcher([&] {
+            while (!*c.file && !ended && !oplock) {
+                WIN32_FIND_DATAA found{};
+                const TFindHandle find(
+                    FindFirstFileA((Folder + "vost.cok.????????.tmp").c_str(), &found));
+                if (!find)
+                    continue;
+                auto taken =
+                    std::make_unique<TUnacknowledgedOplock>(Folder + found.cFileName, true, 1);
+                if (taken->Granted)
+                    oplock = std::move(taken);
+                else
+                    newFileError = taken->Error;
+            }
+        });
+        const ULONGLONG start = GetTickCount64();
+        const TBotRun run = RunAnsweringBoxes("\"" + Package() + "\" modest", {}, 60000);
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        ended = true;
+        watcher.join();
+        if (!oplock) {
+            // Windows grants no read caching lock on a file that another handle may write.
+            std::printf("no oplock on the run's new file (last error %lu): the run was not held\n",
+                        newFileError);
+            EXPECT_EQ(run.ExitCode, 0);
+            continue;
+        }
+        EXPECT_EQ(run.ExitCode, c.exitCode);
+        EXPECT_EQ(run.Boxes.empty(), c.exitCode == 0);
+        EXPECT_TRUE(oplock->Broken()) << "the package never met the lock";
+        EXPECT_LT(elapsed, 20000u) << "a wait past its bound";
+        EXPECT_EQ(test::ReadDataVersion(Folder + "vost.cok"), c.version);
+        oplock.reset();
+    }
+}
+
+// An exclusive lock on the package's own file, taken while the package is started but has not
+// yet run, and never let go of: its self-check's open meets the lock's break under way, waits as
+// for a held data file, and the run ends with "verificationfail" (5), the old file whole. Run
+// where nobody can answer a box, so none waits for the harness.
+TEST_F(WindowsOnlyAnyWindowsTest, AnUnacknowledgedOplockOnThePackageEndsItsSelfCheck) {
+    if (test::RunsUnderWine())
+        GTEST_SKIP() << "Wine has no opportunistic locks (FSCTL_REQUEST_OPLOCK), so what the "
+                        "self-check's open meets at a lock whose break is never acknowledged "
+                        "only Windows can show";
+    LayOut("oplocked-package");
+    ASSERT_TRUE(test::WriteVersionedDataFile(Folder + "vost.cok", 40, 64 * 1024));
+    const std::string copy = test::FreshTempFolder("oplocked-package-copy") + "TelvoUpdate.exe";
+    ASSERT_TRUE(CopyFileA(Package().c_str(), copy.c_str(), FALSE));
+    std::string desktop = test::HiddenDesktop();
+    std::string commandLine = "\"" + copy + "\" modest";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.lpDesktop = desktop.data();
+    PROCESS_INFORMATION started{};
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                               CREATE_SUSPENDED, nullptr, nullptr, &startup, &started))
+        << "error " << GetLastError();
+    const TProcessHandle process(started.hProcess);
+    const TThreadHandle thread(started.hThread);
+    {
+        const TUnacknowledgedOplock oplock(copy, false, 5);
+        if (!oplock.Granted) {
+            TerminateProcess(process.get(), 255);
+            WaitForSingleObject(process.get(), 5000);
+            GTEST_SKIP() << "this Windows grants no exclusive oplock on a started program's file "
+                            "(error "
+                         << oplock.Error << "), so nobody can hold the self-check's open";
+        }
+        ResumeThread(thread.get());
+        const bool ended = WaitForSingleObject(process.get(), 60000) == WAIT_OBJECT_0;
+        if (!ended)
+            TerminateProcess(process.get(), 255);
+        ASSERT_TRUE(ended) << "the package waited for the lock (or its start did)";
+        EXPECT_TRUE(oplock.Broken()) << "the package never met the lock";
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    EXPECT_EQ(code, 5u);
+    EXPECT_EQ(test::ReadDataVersion(Folder + "vost.cok"), 40);
+    test::RemoveFolderTree(copy.substr(0, copy.size() - std::strlen("TelvoUpdate.exe")));
 }
 
 }  // namespace

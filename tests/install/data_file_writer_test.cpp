@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <set>
 #include <stdexcept>
 #include <thread>
@@ -451,6 +452,9 @@ TEST_F(DataFileWriterTest, ARenameReportedAsFailedLosesNothing) {
          TWriteResult::Failed, false, true},
         {"not applied, remote", false, false, false, true, ERROR_UNEXP_NET_ERR,
          TWriteResult::Failed, false, true},
+        // A redirector may answer the path from the name the file was opened with.
+        {"not applied, paths given, ids hidden", false, false, true, false, ERROR_UNEXP_NET_ERR,
+         TWriteResult::Failed, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.road);
@@ -477,6 +481,57 @@ TEST_F(DataFileWriterTest, ARenameReportedAsFailedLosesNothing) {
         // The next write, its rename no longer failing, removes what stayed.
         const TRenameScope plain({});
         EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
+        EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
+    }
+}
+
+// A rename or a delete that another process holds up (on Windows, an opportunistic lock whose
+// break is never acknowledged) ends within its bound, nothing lost: a held rename ends the write
+// as in use, the new file left whole as a leftover; a held delete of the new file (the gate said
+// no) leaves it as a leftover; held deletes of leftovers are skipped, together within one bound,
+// and the write goes on.
+TEST_F(DataFileWriterTest, AHeldRenameOrDeleteEndsWithinItsBound) {
+    using TStallScope = test::TSeamScope<TFileCallStall, ReplaceFileCallStall>;
+    const struct {
+        const char* road;
+        TFileCall held;
+        bool gate;
+        int leftovers;
+        TWriteResult result;
+        size_t names;
+    } cases[] = {
+        {"rename", TFileCall::Rename, true, 0, TWriteResult::InUse, 2},
+        {"new file's delete", TFileCall::Delete, false, 0, TWriteResult::Withheld, 2},
+        {"leftovers' deletes", TFileCall::Delete, true, 2, TWriteResult::Written, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.road);
+        test::WriteFileBytes(Target, test::OldFileBytes(1000));
+        for (int i = 0; i < c.leftovers; ++i)
+            test::WriteFileBytes(Folder + "vost.cok.0000000" + std::to_string(i) + ".tmp", "old");
+        // Owned by the calls' threads too, which may outlive the write.
+        const auto release =
+            std::make_shared<TEventHandle>(CreateEventA(nullptr, TRUE, 0, nullptr));
+        const ULONGLONG start = GetTickCount64();
+        {
+            const TStallScope stall([release, held = c.held](TFileCall call) {
+                if (call != held)
+                    return true;
+                WaitForSingleObject(release->get(), 30000);
+                return false;
+            });
+            EXPECT_EQ(test::WriteDataFileAt(Target, [&] { return c.gate; }), c.result);
+        }
+        EXPECT_LT(GetTickCount64() - start, kFileCallBoundMs + 1500u);
+        SetEvent(release->get());
+        EXPECT_TRUE(test::FileEquals(
+            Target, c.result == TWriteResult::Written ? Payload : test::OldFileBytes(1000)));
+        EXPECT_EQ(test::FolderNames(Folder).size(), c.names);
+        // Once the calls' threads have let go, the next write removes what stayed.
+        for (int i = 0; i < 40 && test::FolderNames(Folder).size() > 1; ++i) {
+            Sleep(50);
+            EXPECT_EQ(test::WriteDataFileAt(Target), TWriteResult::Written);
+        }
         EXPECT_EQ(test::FolderNames(Folder), std::vector<std::string>{"vost.cok"});
     }
 }

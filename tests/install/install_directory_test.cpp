@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -23,11 +24,23 @@ std::string FolderForThisTest() {
 }
 
 // Only a directory of a file system opens: not a file, with or without a trailing backslash,
-// and not a device that a DOS name in the folder reaches.
+// and not a device that a DOS name in the folder reaches. The folder opens in every form a
+// per-user folder value may give it: "\\?\", "..", "/" and through a share's name; its volume
+// is not remote.
 TEST(InstallDirectoryTest, OpensOnlyADirectoryOfAFileSystem) {
     const std::string folder = FolderForThisTest();
     test::WriteFileBytes(folder + "plain.dat", "a file, no folder");
     EXPECT_TRUE(TInstallDirectory::Open(folder));
+    EXPECT_FALSE(TInstallDirectory::Open(folder).OnRemoteVolume());
+    std::string slashes = folder;
+    std::replace(slashes.begin(), slashes.end(), '\\', '/');
+    for (const std::string& path :
+         {"\\\\?\\" + folder,
+          folder + "..\\" + folder.substr(folder.find_last_of('\\', folder.size() - 2) + 1),
+          slashes}) {
+        SCOPED_TRACE(path);
+        EXPECT_TRUE(TInstallDirectory::Open(path));
+    }
     for (const std::string& path : {folder + "plain.dat", folder + "plain.dat\\", folder + "NUL"}) {
         SCOPED_TRACE(path);
         EXPECT_FALSE(TInstallDirectory::Open(path));
@@ -77,6 +90,23 @@ TEST(InstallDirectoryTest, AFolderHeldWithoutWriteSharingIsInUseNotMissing) {
         EXPECT_TRUE(TInstallDirectory::Open(folder));
     }
     EXPECT_FALSE(TInstallDirectory::Open(folder + "missing\\").InUse());
+}
+
+// Names are listed by a pattern and within a bound: the leftovers' sweep in a folder of millions
+// of entries holds neither all of them nor the time it would take.
+TEST(InstallDirectoryTest, NamesOfAPatternWithinABound) {
+    const std::string folder = FolderForThisTest();
+    for (const char* name : {"vost.cok", "other.dat", "vost.cok.00000001.tmp",
+                             "vost.cok.00000002.tmp", "vost.cok.00000003.tmp"})
+        test::WriteFileBytes(folder + name, "x");
+    const TInstallDirectory directory = TInstallDirectory::Open(folder);
+    for (const uint32_t bound : {100u, 2u}) {
+        SCOPED_TRACE(bound);
+        const std::vector<std::wstring> names =
+            directory.EntryNames(L"vost.cok.????????.tmp", {bound, {}});
+        EXPECT_EQ(names.size(), std::min(bound, 3u));
+        for (const std::wstring& name : names) EXPECT_EQ(name.rfind(L"vost.cok.0000000", 0), 0u);
+    }
 }
 
 // A file's identity is the same through two handles and differs from another file's.

@@ -8,10 +8,12 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "startup/win_handles.h"
 #include "support/processes.h"
+#include "install/file_in_use.h"
 #include "integrity/self_check.h"
 #include "integrity/synthetic_image.h"
 
@@ -158,6 +160,34 @@ TEST_F(SelfCheckTest, UnsealedOrUnreadableFiles) {
     Patch(layout->SlotOffset, std::string("TelvoUpdateSeal\0", 16) + std::string(32, '\x5A') +
                                   std::string(reinterpret_cast<const char*>(&oldMark), 4));
     EXPECT_EQ(CheckFileSeal(Copy), TSelfCheck::NoSeal);
+}
+
+// The package's own file held by another handle that shares no reading (as a holder of an
+// opportunistic lock whose break is under way holds it, on Windows) is waited for as the writer
+// waits for a held data file: let go within the wait, it is checked (the test program has no
+// seal); held past it, it is one that cannot be read, and the check has ended all the same.
+TEST(OwnSealTest, AHeldOwnFileIsWaitedForThenUnreadable) {
+    wchar_t own[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameW(nullptr, own, MAX_PATH), 0u);
+    for (const bool letGo : {true, false}) {
+        SCOPED_TRACE(letGo ? "let go after a second" : "held throughout");
+        TFileHandle holder(CreateFileW(own, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!holder)
+            GTEST_SKIP() << "the running test program cannot be held without read sharing here, "
+                         << "error " << GetLastError();
+        std::thread release([&] {
+            if (letGo) {
+                Sleep(1000);
+                holder.reset();
+            }
+        });
+        const ULONGLONG start = GetTickCount64();
+        const TSelfCheck verdict = CheckOwnSeal();
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        release.join();
+        EXPECT_EQ(verdict, letGo ? TSelfCheck::NoSeal : TSelfCheck::Unreadable);
+        EXPECT_LT(elapsed, kFileCallBoundMs + 1500u);
+    }
 }
 
 }  // namespace
