@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "install/file_in_use.h"
-#include "install/install_directory.h"
+#include "folder/file_in_use.h"
+#include "folder/install_directory.h"
 #include "install/piece_write.h"
 #include "install/write_plan.h"
 #include "install/writer_lock.h"

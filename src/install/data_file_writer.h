@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "install/install_directory.h"
+#include "folder/install_directory.h"
 
 namespace telvo {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "install/folder_walk.h"
-#include "install/install_directory.h"
+#include "folder/install_directory.h"
 
 namespace telvo {
 

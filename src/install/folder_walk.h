@@ -9,6 +9,8 @@
 #include <optional>
 #include <string_view>
 
+#include "folder/listing_bound.h"
+
 namespace telvo {
 
 // The size that cannot be measured: no folder name, a name that is not a folder, or a tree past
@@ -56,18 +58,6 @@ constexpr uint32_t AddFileSize(uint32_t total, uint32_t sizeLow) {
 constexpr int32_t SizeInKilobytes(uint32_t byteTotal) {
     return static_cast<int32_t>(byteTotal >> 10);
 }
-
-// How far a walk may go. A folder that a user may write can hold millions of entries, or gain
-// them while it is walked; the application's own tree holds a few thousand.
-constexpr uint32_t kWalkEntryLimit = 100000;
-constexpr uint32_t kWalkTimeLimitMs = 10000;  // the caller's clock decides (TWalkBound::Expired)
-
-struct TWalkBound {
-    // Entries a walk may meet, files and folders of every listing, "." and ".." left out.
-    uint32_t MaxEntries = kWalkEntryLimit;
-    // Asked at every entry: true once the walk's time is up. Empty: never.
-    std::function<bool()> Expired;
-};
 
 // Walks `top` breadth-first: the folder itself, then every sub-folder in the order it was
 // found, each listed exactly once. Every non-folder entry counts, whatever its attributes. "."

@@ -7,8 +7,6 @@ list(APPEND TELVO_PURE_SOURCES
 )
 list(APPEND TELVO_WIN32_SOURCES
   src/install/data_file_writer.cpp
-  src/install/file_identity.cpp
-  src/install/install_directory.cpp
   src/install/writer_lock.cpp
   src/install/writer_seams.cpp
   src/install/folder_size.cpp

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "install/install_directory.h"
+#include "folder/install_directory.h"
 #include "startup/safe_loading.h"
 
 namespace telvo {
@@ -16,26 +16,6 @@ TTagSource& TagSource() {
 TRenameInto& Rename() {
     static TRenameInto rename;
     return rename;
-}
-
-TFileCallStall& Stall() {
-    static TFileCallStall stall;
-    return stall;
-}
-
-bool& FinalPathsHiddenFlag() {
-    static bool hidden = false;
-    return hidden;
-}
-
-bool& FileIdsHiddenFlag() {
-    static bool hidden = false;
-    return hidden;
-}
-
-bool& VolumesRemoteFlag() {
-    static bool remote = false;
-    return remote;
 }
 
 }  // namespace
@@ -61,38 +41,6 @@ DWORD RenameInto(const TInstallDirectory& folder, HANDLE file, const std::wstrin
 
 TRenameInto ReplaceRenameInto(TRenameInto rename) {
     return std::exchange(Rename(), std::move(rename));
-}
-
-TFileCallStall FileCallStall() {
-    return Stall();
-}
-
-TFileCallStall ReplaceFileCallStall(TFileCallStall stall) {
-    return std::exchange(Stall(), std::move(stall));
-}
-
-bool FinalPathsHidden() {
-    return FinalPathsHiddenFlag();
-}
-
-bool HideFinalPaths(bool hide) {
-    return std::exchange(FinalPathsHiddenFlag(), hide);
-}
-
-bool FileIdsHidden() {
-    return FileIdsHiddenFlag();
-}
-
-bool HideFileIds(bool hide) {
-    return std::exchange(FileIdsHiddenFlag(), hide);
-}
-
-bool VolumesShownRemote() {
-    return VolumesRemoteFlag();
-}
-
-bool ShowVolumesRemote(bool remote) {
-    return std::exchange(VolumesRemoteFlag(), remote);
 }
 
 }  // namespace telvo

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "install/file_in_use.h"
+#include "folder/file_in_use.h"
 #include "integrity/seal.h"
 #include "startup/nt_files.h"
 #include "startup/win_handles.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "install/install_directory.h"
+#include "folder/install_directory.h"
 #include "startup/win_handles.h"
 
 namespace telvo {

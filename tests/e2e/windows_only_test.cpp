@@ -24,7 +24,7 @@
 
 #include "e2e/box_bot.h"
 #include "install/folder_size.h"
-#include "install/install_directory.h"
+#include "folder/install_directory.h"
 #include "startup/code_page.h"
 #include "startup/well_known_sids.h"
 #include "startup/win_handles.h"

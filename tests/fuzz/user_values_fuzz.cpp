@@ -10,7 +10,7 @@
 
 #include "discovery/path_rules.h"
 #include "fuzz_check.h"
-#include "install/write_plan.h"
+#include "folder/folder_rules.h"
 #include "lang/lang_folder.h"
 
 namespace telvo {

@@ -3,9 +3,10 @@
 // earlier state intact.
 #include "install/data_file_writer.h"
 #include "install/folder_size.h"
-#include "install/install_directory.h"
+#include "folder/install_directory.h"
 #include "install/write_plan.h"
 #include "install/writer_lock.h"
+#include "folder/folder_seams.h"
 #include "install/writer_seams.h"
 
 #include <windows.h>

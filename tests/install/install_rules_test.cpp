@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "install/data_header.h"
-#include "install/file_in_use.h"
+#include "folder/file_in_use.h"
 #include "install/folder_walk.h"
 #include "install/write_plan.h"
 

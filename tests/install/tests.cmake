@@ -3,7 +3,6 @@ list(APPEND TELVO_TEST_SOURCES
   install/folder_size_test.cpp
   install/data_file_writer_test.cpp
   install/piece_write_test.cpp
-  install/install_directory_test.cpp
 )
 list(APPEND TELVO_TEST_SUPPORT_SOURCES support/install_files.cpp)
 

@@ -13,7 +13,7 @@
 
 #include "startup/win_handles.h"
 #include "support/processes.h"
-#include "install/file_in_use.h"
+#include "folder/file_in_use.h"
 #include "integrity/self_check.h"
 #include "integrity/synthetic_image.h"
 

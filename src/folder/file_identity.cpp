@@ -1,11 +1,11 @@
-#include "install/file_identity.h"
+#include "folder/file_identity.h"
 
 #include <winternl.h>
 
 #include <algorithm>
 #include <iterator>
 
-#include "install/writer_seams.h"
+#include "folder/folder_seams.h"
 #include "startup/safe_loading.h"
 
 namespace telvo {

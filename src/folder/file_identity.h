@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "install/write_plan.h"
+#include "folder/folder_rules.h"
 
 namespace telvo {
 

@@ -1,7 +1,7 @@
 // TInstallDirectory against real folders of the test prefix: what it opens as the folder, that
 // a link in it is opened as the link itself, and that an entry it cannot place is refused.
-#include "install/install_directory.h"
-#include "install/writer_seams.h"
+#include "folder/install_directory.h"
+#include "folder/folder_seams.h"
 
 #include <gtest/gtest.h>
 

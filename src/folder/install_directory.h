@@ -23,10 +23,11 @@
 #include <string>
 #include <vector>
 
-#include "install/file_identity.h"
-#include "install/file_in_use.h"
-#include "install/folder_walk.h"
-#include "install/write_plan.h"
+#include "folder/file_calls.h"
+#include "folder/file_identity.h"
+#include "folder/file_in_use.h"
+#include "folder/listing_bound.h"
+#include "folder/folder_rules.h"
 #include "startup/win_handles.h"
 
 namespace telvo {
@@ -158,18 +159,5 @@ class TInstallDirectory {
 // number, which Wine answers through its mount manager, another process (0.4 to 1.5 ms a call,
 // measured, against microseconds for this).
 DWORD AttributesOf(HANDLE handle);
-
-// Sets the attributes of the file behind `file` (opened with FILE_WRITE_ATTRIBUTES) to
-// FILE_ATTRIBUTE_NORMAL: no read-only, hidden or system mark. Its times stay as they are.
-bool MakePlain(HANDLE file);
-
-// Deletes the file behind `file` (opened with DELETE and FILE_WRITE_ATTRIBUTES access) when that
-// handle is closed. A read-only file, which the system refuses to delete, is made plain first.
-// The call runs on a thread of its own and is waited for at most `boundMs`: a rename or a delete
-// breaks an opportunistic lock that another process holds on the file and waits for that
-// process to acknowledge the break, which it may never do. Past the bound it is cancelled where
-// the system can and gives ERROR_TIMEOUT; the file may then still go when its handles are
-// closed, or stay. Returns a Win32 error code.
-DWORD DeleteOnClose(HANDLE file, uint32_t boundMs = kFileCallBoundMs);
 
 }  // namespace telvo
