@@ -126,11 +126,12 @@ TEST(SubstituteLangParamsTest, Chain) {
         EXPECT_EQ(SubstituteLangParams(c.Text, c.Params), c.Result) << c.Text;
 }
 
-// Names with "!" are dropped; the rest are ordered as NTFS lists them and keep their case.
+// Names with "!", and names that only a short name brought into the listing, are dropped; the
+// rest are ordered as NTFS lists them and keep their case.
 TEST(MakeLangListTest, FiltersOrdersAndFindsTheRoles) {
     const TLangList list =
         MakeLangList({"russian.lng", "deutsch.lng", "English.LNG", "english!.lng", "!russian.lng",
-                      "_x.lng", "Zulu.lng", "a.lng"});
+                      "_x.lng", "Zulu.lng", "a.lng", "notes.lngx", "a.lng.txt", "lng"});
     EXPECT_EQ(list.Files,
               (TLines{"a.lng", "deutsch.lng", "English.LNG", "russian.lng", "Zulu.lng", "_x.lng"}));
     EXPECT_EQ(list.EnglishIndex, 2);
