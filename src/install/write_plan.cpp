@@ -119,8 +119,8 @@ std::string InstallFailureEnglish(const std::string& targetPath) {
     return "Can't install file " + targetPath;
 }
 
-std::string InstallFailureRussian(const std::string& targetPath) {
-    return "Не удается установить файл " + targetPath;
+TRussianText InstallFailureRussian(const std::string& targetPath) {
+    return {"Не удается установить файл ", targetPath, ""};
 }
 
 TSameFile SameByIdentity(const std::optional<TFileIdentity>& own,

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "startup/russian_texts.h"
+
 namespace telvo {
 
 // Whether an open file is the entry of a name: Unknown where nothing tells.
@@ -80,7 +82,7 @@ bool IsPathOfEntry(std::wstring_view folderPath, std::wstring_view entryPath,
 
 // The failure message, naming the target; the reason of the failure is never part of it.
 std::string InstallFailureEnglish(const std::string& targetPath);
-// The same in Russian, code page 1251.
-std::string InstallFailureRussian(const std::string& targetPath);
+// The same in Russian.
+TRussianText InstallFailureRussian(const std::string& targetPath);
 
 }  // namespace telvo

@@ -105,6 +105,7 @@ bool SelectLanguage(int32_t index) {
     ReleaseCurrentLangFile();
     LangUnit.CurrentLanguage = index;
     StartupState.LocalCaption = LangLine("progname");
+    StartupState.LocalCaptionFromLangFile = true;
     const std::optional<int32_t> code = ParseLangInteger(LangLine("langcode"));
     if (code)
         LangUnit.LangCode = *code;
