@@ -200,7 +200,7 @@ TEST_F(UpdateScenarioTest, MissingLanguageFilesEndTheRun) {
 // is no language file: faulty as one, it stops no run.
 TEST_F(UpdateScenarioTest, OnlyRealLanguageFilesAreRead) {
     LayOut({});
-    test::WriteFileBytes(kDefaultFolder + "language\\notes.lngx", "no language file");
+    test::WriteFileBytes(kDefaultFolder + "language\\notes.lngx", "[langcode]\r\nnone\r\n");
     const TBotRun run = Run("modest");
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_TRUE(run.Boxes.empty());
