@@ -16,8 +16,9 @@ constexpr uint32_t kRussianTextCodePage = 1251;
 // text: only where the ANSI code page is 1251 are its joined bytes readable as they are.
 struct TRussianText {
     TRussianText() = default;
+    // Words alone, written at the call site as a plain literal.
     TRussianText(const char* words) : Before(words) {}
-    TRussianText(std::string words) : Before(std::move(words)) {}
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters): words, name, words, as they read
     TRussianText(std::string before, std::string name, std::string after)
         : Before(std::move(before)), Name(std::move(name)), After(std::move(after)) {}
     std::string Joined() const { return Before + Name + After; }
