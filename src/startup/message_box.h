@@ -1,8 +1,8 @@
 // The one seam through which every message box of the package passes, but one: the system's own
 // FatalAppExitA box, shown when Windows lacks a system function the package needs
 // (safe_loading.h), because by then USER32 itself may be what is missing. The shipped package
-// calls MessageBoxA or MessageBoxExA exactly as requested; tests replace the handler to script
-// the answers and record each box. Where nobody can answer a box (see attendance.h), none is
+// calls MessageBoxA, MessageBoxExA or MessageBoxExW as requested; tests replace the handler to
+// script the answers and record each box. Where nobody can answer a box (see attendance.h), none is
 // shown, FatalAppExitA's included.
 //
 // The A calls read their bytes in the system's ANSI code page, as the application shows its
