@@ -71,8 +71,8 @@ std::string InstallFailureEnglish(const std::string& targetPath) {
     return "Can't install file " + targetPath;
 }
 
-std::string InstallFailureRussian(const std::string& targetPath) {
-    return "Не удается установить файл " + targetPath;
+TRussianText InstallFailureRussian(const std::string& targetPath) {
+    return {"Не удается установить файл ", targetPath, ""};
 }
 
 TAfterFailedRename AfterFailedRename(TSameFile verdict, bool remoteVolume) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "folder/folder_rules.h"
+#include "startup/russian_texts.h"
 
 namespace telvo {
 
@@ -46,7 +47,7 @@ bool IsTemporaryNameFor(const std::string& targetName, const std::string& fileNa
 
 // The failure message, naming the target; the reason of the failure is never part of it.
 std::string InstallFailureEnglish(const std::string& targetPath);
-// The same in Russian, code page 1251.
-std::string InstallFailureRussian(const std::string& targetPath);
+// The same in Russian.
+TRussianText InstallFailureRussian(const std::string& targetPath);
 
 }  // namespace telvo

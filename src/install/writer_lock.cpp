@@ -21,6 +21,8 @@ struct TNamespaceCalls {
     decltype(&CreatePrivateNamespaceA) CreateNamespace;
     decltype(&OpenPrivateNamespaceA) OpenNamespace;
     decltype(&ClosePrivateNamespace) CloseNamespace;
+    // Windows 8 on; null before.
+    decltype(&AddIntegrityLabelToBoundaryDescriptor) AddLabel;
 };
 
 bool Complete(const TNamespaceCalls& calls) {
@@ -42,9 +44,33 @@ const TNamespaceCalls& NamespaceCalls() {
         Find(found.CreateNamespace, "CreatePrivateNamespaceA");
         Find(found.OpenNamespace, "OpenPrivateNamespaceA");
         Find(found.CloseNamespace, "ClosePrivateNamespace");
+        Find(found.AddLabel, "AddIntegrityLabelToBoundaryDescriptor");
         return found;
     }();
     return calls;
+}
+
+// The High mandatory label: only an elevated process runs at High integrity or above.
+TSid HighIntegrityLabel() {
+    SID_IDENTIFIER_AUTHORITY authority = SECURITY_MANDATORY_LABEL_AUTHORITY;
+    TSid label;
+    if (!AllocateAndInitializeSid(&authority, 1, SECURITY_MANDATORY_HIGH_RID, 0, 0, 0, 0, 0, 0, 0,
+                                  label.put()))
+        return {};
+    return label;
+}
+
+// The Administrators SID, and where the system offers it the High label: a desktop user's
+// filtered token, whose Administrators group is for deny only, runs at Medium integrity and
+// cannot create a namespace of that boundary first, whatever Windows makes of that group.
+bool Bound(const TNamespaceCalls& calls, void*& boundary) {
+    const TSid administrators = AdministratorsSid();
+    if (!administrators || !calls.AddSid(&boundary, administrators.get()))
+        return false;
+    if (!calls.AddLabel)
+        return true;
+    const TSid high = HighIntegrityLabel();
+    return high && calls.AddLabel(&boundary, high.get());
 }
 
 }  // namespace
@@ -53,9 +79,8 @@ TWriterLock::TWriterLock() {
     const TNamespaceCalls& calls = NamespaceCalls();
     const char* lockName = kGlobalLock;
     if (Complete(calls)) {
-        const TSid administrators = AdministratorsSid();
         Boundary = calls.CreateBoundary(kNamespaceAlias, 0);
-        if (!Boundary || !administrators || !calls.AddSid(&Boundary, administrators.get()))
+        if (!Boundary || !Bound(calls, Boundary))
             return;
         // Another run may create the namespace between a refused creation and the opening, or
         // close the last handle of it in between: a few rounds settle either.

@@ -15,11 +15,12 @@ class TWriterLock {
   public:
     // Takes the lock, waiting up to kWriterLockWaitMs for a run that holds it.
     //
-    // The lock lives in a private namespace bounded by the Administrators SID, which only an
-    // elevated administrator can create or open: a less-trusted process can neither hold it nor
-    // deny it. Where the system has no private namespaces (Windows XP, Wine) it is the global
-    // mutex "Global\TelvoUpdate.DataFileWriter", which any process can create first; one that
-    // this run may not open is ignored there.
+    // The lock lives in a private namespace bounded by the Administrators SID and, from
+    // Windows 8 on, the High integrity label, which only an elevated administrator can create
+    // or open: a less-trusted process can neither hold it nor deny it. Where the system has no
+    // private namespaces (Windows XP, Wine) it is the global mutex
+    // "Global\TelvoUpdate.DataFileWriter", which any process can create first; one that this run
+    // may not open is ignored there.
     //
     // A lock that cannot be had for any reason but another holder is done without: the run
     // writes unordered, as safely.

@@ -4,12 +4,14 @@
 
 #include <string>
 
+#include "startup/russian_texts.h"
+
 namespace telvo {
 
 // One message in both languages, as ShowErrorBox takes it.
 struct TBilingualText {
     std::string English;
-    std::string Russian;
+    TRussianText Russian;
 };
 
 // A required language file (named without a folder) is missing.

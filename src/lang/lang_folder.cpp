@@ -24,9 +24,16 @@ bool ListsBefore(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+bool IsLangFileName(std::string_view name) {
+    constexpr std::string_view kExtension = ".lng";
+    return name.size() >= kExtension.size() &&
+           AsciiLower(name.substr(name.size() - kExtension.size())) == kExtension;
+}
+
 TLangList MakeLangList(std::vector<std::string> listed) {
-    std::erase_if(listed,
-                  [](const std::string& name) { return name.find('!') != std::string::npos; });
+    std::erase_if(listed, [](const std::string& name) {
+        return !IsLangFileName(name) || name.find('!') != std::string::npos;
+    });
     std::sort(listed.begin(), listed.end(), ListsBefore);
     TLangList list;
     list.Files = std::move(listed);

@@ -17,10 +17,16 @@ struct TLangList {
     int32_t EnglishIndex = -1;
 };
 
-// Builds the list from the names a "*.lng" listing gave: names holding "!" are left out
-// entirely; the rest keep their letter case and are ordered as NTFS lists them (ASCII letters
-// compare as upper case), so that which of several locale matches wins does not depend on the
-// file system. "russian.lng" and "english.lng" are recognised in any ASCII letter case.
+// Whether `name`, an entry's own (long) name, ends in ".lng" in any ASCII letter case. A listing
+// for "*.lng" also gives entries whose 8.3 short name alone matches ("notes.lngx", short name
+// "NOTES~1.LNG"): NTFS and Wine match a pattern against both names.
+bool IsLangFileName(std::string_view name);
+
+// Builds the list from the names a "*.lng" listing gave: names that are no language file's
+// (IsLangFileName) and names holding "!" are left out entirely; the rest keep their letter case and
+// are ordered as NTFS lists them (ASCII letters compare as upper case), so that which of several
+// locale matches wins does not depend on the file system. "russian.lng" and "english.lng" are
+// recognised in any ASCII letter case.
 TLangList MakeLangList(std::vector<std::string> listed);
 
 // The name of the required file the list lacks, or "": "russian.lng" when Russian texts are

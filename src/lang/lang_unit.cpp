@@ -22,8 +22,9 @@ void ShowBilingualError(const TBilingualText& text) {
     ShowErrorBox(text.English, text.Russian);
 }
 
-// Every entry the listing gives for "*.lng", directories and hidden files included. A name the
-// code page cannot spell keeps a "?" in its place, so its lookups fail and report it by name.
+// Every entry the listing gives for "*.lng", directories and hidden files included; those that a
+// short name alone brought in are dropped by MakeLangList. A name the code page cannot spell
+// keeps a "?" in its place, so its lookups fail and report it by name.
 std::vector<std::string> ListLangFolder() {
     std::vector<std::string> names;
     for (const TInstallDirectory::TEntry& entry : LangUnit.LanguageFolder.Entries(L"*.lng"))
@@ -104,6 +105,7 @@ bool SelectLanguage(int32_t index) {
     ReleaseCurrentLangFile();
     LangUnit.CurrentLanguage = index;
     StartupState.LocalCaption = LangLine("progname");
+    StartupState.LocalCaptionFromLangFile = true;
     const std::optional<int32_t> code = ParseLangInteger(LangLine("langcode"));
     if (code)
         LangUnit.LangCode = *code;

@@ -49,12 +49,16 @@ const TLeadBytes& AnsiLeadBytes() {
 }
 
 std::wstring WideFromAnsi(const std::string& text) {
+    return WideFromCodePage(text, CP_ACP);
+}
+
+std::wstring WideFromCodePage(const std::string& text, uint32_t codePage) {
     if (text.empty())
         return {};
     const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
     std::wstring wide(length > 0 ? static_cast<size_t>(length) : 0, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
     return wide;
 }
 

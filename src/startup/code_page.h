@@ -3,6 +3,7 @@
 // best fit); text that anyone may have written (a folder's name) is converted here without one.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "startup/lead_bytes.h"
@@ -15,6 +16,9 @@ const TLeadBytes& AnsiLeadBytes();
 
 // `text` in the ANSI code page as a wide string.
 std::wstring WideFromAnsi(const std::string& text);
+
+// `text` in the code page `codePage` as a wide string.
+std::wstring WideFromCodePage(const std::string& text, uint32_t codePage);
 
 // `text` in the ANSI code page; false where a character has no exact counterpart there.
 bool AnsiFromWide(const std::wstring& text, std::string& ansi);

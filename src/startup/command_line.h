@@ -15,4 +15,8 @@ std::string CommandLineArgument(std::string_view commandLine, int index);
 // letters of the ANSI code page (Cyrillic among them) stay unchanged.
 std::string AsciiLower(std::string_view text);
 
+// Whether `a` and `b` are equal once A-Z are lower-cased, without the locale's rules (no sorting
+// tables to load) and without allocating.
+bool AsciiEqualIgnoringCase(std::string_view a, std::string_view b);
+
 }  // namespace telvo

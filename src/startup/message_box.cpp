@@ -64,8 +64,15 @@ TBoxHandler& CurrentHandler() {
 }
 
 int ShowSystemBox(const TBoxRequest& r) {
-    if (r.Call == TBoxCall::MessageBoxExA)
-        return MessageBoxExA(nullptr, r.Text.c_str(), r.Caption.c_str(), r.Style, r.LanguageId);
+    switch (r.Call) {
+        case TBoxCall::MessageBoxExA:
+            return MessageBoxExA(nullptr, r.Text.c_str(), r.Caption.c_str(), r.Style, r.LanguageId);
+        case TBoxCall::MessageBoxExW:
+            return MessageBoxExW(nullptr, r.WideText.c_str(), r.WideCaption.c_str(), r.Style,
+                                 r.LanguageId);
+        case TBoxCall::MessageBoxA:
+            break;
+    }
     return MessageBoxA(nullptr, r.Text.c_str(), r.Caption.c_str(), r.Style);
 }
 

@@ -1,9 +1,14 @@
 // The one seam through which every message box of the package passes, but one: the system's own
 // FatalAppExitA box, shown when Windows lacks a system function the package needs
 // (safe_loading.h), because by then USER32 itself may be what is missing. The shipped package
-// calls MessageBoxA or MessageBoxExA exactly as requested; tests replace the handler to script
-// the answers and record each box. Where nobody can answer a box (see attendance.h), none is
+// calls MessageBoxA, MessageBoxExA or MessageBoxExW as requested; tests replace the handler to
+// script the answers and record each box. Where nobody can answer a box (see attendance.h), none is
 // shown, FatalAppExitA's included.
+//
+// The A calls read their bytes in the system's ANSI code page, as the application shows its
+// language files' texts. The built-in Russian texts are written in code page 1251 whatever that
+// code page is (a Russian user on a Windows whose non-Unicode language is English, say): they go
+// through MessageBoxExW, converted before.
 #pragma once
 
 #include <cstdint>
@@ -12,14 +17,16 @@
 
 namespace telvo {
 
-enum class TBoxCall { MessageBoxA, MessageBoxExA };
+enum class TBoxCall { MessageBoxA, MessageBoxExA, MessageBoxExW };
 
 struct TBoxRequest {
     TBoxCall Call = TBoxCall::MessageBoxA;
-    std::string Text;
+    std::string Text;  // the A calls only
     std::string Caption;
     uint32_t Style = 0;
-    uint16_t LanguageId = 0;  // used by MessageBoxExA only
+    uint16_t LanguageId = 0;  // the Ex calls only
+    std::wstring WideText;    // MessageBoxExW only
+    std::wstring WideCaption;
 };
 
 // Box styles the package uses.

@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "startup/command_line.h"
 #include "startup/message_box.h"
 
 namespace telvo {
@@ -70,7 +71,8 @@ void RunStepBeforeUser32() {
 }
 
 void* OptionalSystemEntry(const char* dll, const char* name) {
-    if (lstrcmpiA(dll, "user32.dll") == 0)
+    // ASCII names: lstrcmpiA's locale rules would cost Wine its sorting tables (several ms).
+    if (AsciiEqualIgnoringCase(dll, "user32.dll"))
         RunStepBeforeUser32();
     // A module loaded once stays loaded for the life of the process.
     const HMODULE module = LoadFromSystemFolder(dll);

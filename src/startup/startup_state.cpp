@@ -34,13 +34,17 @@ void DoneStartupState() {
     StartupState = TStartupState{};
 }
 
-void ShowErrorBox(const std::string& english, const std::string& russian) {
+void ShowErrorBox(const std::string& english, const TRussianText& russian) {
     TBoxRequest box;
     box.Style = kErrorBoxStyle;
     if (StartupState.RussianTexts) {
-        box.Call = TBoxCall::MessageBoxExA;
-        box.Text = russian;
-        box.Caption = StartupState.LocalCaption;
+        box.Call = TBoxCall::MessageBoxExW;
+        box.WideText = WideFromCodePage(russian.Before, kRussianTextCodePage) +
+                       WideFromAnsi(russian.Name) +
+                       WideFromCodePage(russian.After, kRussianTextCodePage);
+        box.WideCaption =
+            WideFromCodePage(StartupState.LocalCaption,
+                             StartupState.LocalCaptionFromLangFile ? CP_ACP : kRussianTextCodePage);
         box.LanguageId = kLanguageRussian;
     } else {
         box.Text = english;

@@ -22,9 +22,10 @@ struct TStartupState {
     std::string CommandWord;    // first argument, A-Z lower-cased
     std::unique_ptr<TRegistry> Registry;
     std::string AppName;
-    std::string LocalCaption;    // Russian error boxes; later the language file's program name
-    std::string EnglishCaption;  // English error boxes
-    std::string InstallFolder;   // ends in a backslash once set, unless empty
+    std::string LocalCaption;  // Russian error boxes; later the language file's program name
+    bool LocalCaptionFromLangFile = false;  // in the ANSI code page, else in code page 1251
+    std::string EnglishCaption;             // English error boxes
+    std::string InstallFolder;              // ends in a backslash once set, unless empty
     // With AppName appended, the uninstall entry the install folder came from (under
     // "WOW6432Node\" when a 32-bit installer wrote it), where the installed size is recorded.
     std::string UninstallKeyPrefix;
@@ -47,10 +48,12 @@ std::string PackageCommandLine();
 // (closing a key still open) and empties the strings.
 void DoneStartupState();
 
-// Shows exactly one of the two texts: the Russian one (code page 1251) through MessageBoxExA
-// with LocalCaption and language id 0x19 when RussianTexts is set, so that the system words the
-// button in Russian; otherwise the English one through MessageBoxA with EnglishCaption. Returns
+// Shows exactly one of the two texts: the Russian one through MessageBoxExW with LocalCaption and
+// language id 0x19 when RussianTexts is set, so that the system words the button in Russian;
+// otherwise the English one through MessageBoxA with EnglishCaption. The Russian text and a
+// built-in caption are converted from code page 1251, names in them and a language file's
+// caption from the ANSI code page, so they read the same whatever that code page is. Returns
 // when the user has closed the box.
-void ShowErrorBox(const std::string& english, const std::string& russian);
+void ShowErrorBox(const std::string& english, const TRussianText& russian);
 
 }  // namespace telvo

@@ -140,6 +140,7 @@ class TComPtr {
 using TFileHandle = TUniqueHandle<TKernelHandleTraits>;
 using TMappingHandle = TUniqueHandle<TKernelHandleTraits>;
 using TProcessHandle = TUniqueHandle<TKernelHandleTraits>;
+using TThreadHandle = TUniqueHandle<TKernelHandleTraits>;
 using TMutexHandle = TUniqueHandle<TKernelHandleTraits>;
 using TEventHandle = TUniqueHandle<TKernelHandleTraits>;
 using TThreadHandle = TUniqueHandle<TKernelHandleTraits>;

@@ -1,10 +1,9 @@
 #include "update/application_control.h"
 
 #include <windows.h>
+#include <process.h>
 
 #include <memory>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 #include "startup/safe_loading.h"
@@ -31,19 +30,27 @@ TLaunchRoutes& CurrentRoutes() {
     return routes;
 }
 
-// What the start needs, owned together by the run and the start's thread.
+// What the start needs, owned by the start's thread.
 struct TLaunch {
     TLaunchRoutes Routes;
     std::string Executable;
     std::string Folder;
-    TEventHandle Done;  // set once the start is over, every call into the shell returned
 };
 
-void Launch(const TLaunch& launch) {
-    if (launch.Routes.AsDesktopUser(launch.Executable, launch.Folder))
-        return;
-    if (TTokenHandle token = launch.Routes.LoweredToken())
-        launch.Routes.WithToken(token.get(), launch.Executable, launch.Folder);
+unsigned __stdcall Launch(void* parameter) {
+    const std::unique_ptr<TLaunch> launch(static_cast<TLaunch*>(parameter));
+    if (launch->Routes.AsDesktopUser(launch->Executable, launch->Folder))
+        return 0;
+    if (TTokenHandle token = launch->Routes.LoweredToken())
+        launch->Routes.WithToken(token.get(), launch->Executable, launch->Folder);
+    return 0;
+}
+
+// The last start's thread, for the process's end. Never destroyed: that thread may still run
+// while the process ends.
+TThreadHandle& StartThread() {
+    static TThreadHandle& thread = *new TThreadHandle;
+    return thread;
 }
 
 }  // namespace
@@ -69,31 +76,28 @@ void LaunchApplication() {
     // folder as its working directory, and changing it would open the folder by name on the
     // run's thread, outside the start's bound.
     const std::string& folder = StartupState.InstallFolder;
-    // Shared with the start's thread, which keeps it alive for as long as it runs: past the run,
-    // where it stays stuck in a call into the shell.
-    auto launch = std::make_shared<TLaunch>();
+    // Handed to the start's thread, which keeps it for as long as it runs: past the run, where
+    // it stays stuck in a call into the shell.
+    auto launch = std::make_unique<TLaunch>();
     launch->Routes = CurrentRoutes();
     launch->Executable = folder + StartupState.AppName + ".exe";
     launch->Folder = folder;
-    // A start that could not be waited for, or had no thread, is not made: a failed start is
-    // not reported.
-    launch->Done.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!launch->Done)
+    // A start that had no thread is not made: a failed start is not reported.
+    TThreadHandle thread(
+        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Launch, launch.get(), 0, nullptr)));
+    if (!thread)
         return;
-    try {
-        std::thread([launch] {
-            Launch(*launch);
-            SetEvent(launch->Done.get());
-        }).detach();
-    } catch (const std::system_error&) {
-        return;
-    }
-    // Past the bound the thread is left where it is stuck, and the run ends as it would have.
-    // The process then ends the ordinary way: ExitProcess ends every other thread before the
-    // DLLs are told of the end, so nothing waits for the stuck call. Measured under Wine with
-    // the thread stuck in CoCreateInstance, and in a call through a proxy, into a suspended
-    // Explorer: the process ended as soon as the run was done.
-    WaitForSingleObject(launch->Done.get(), kLaunchBoundMs);
+    launch.release();
+    // The thread's end, not only the start's: its COM, USER32 and input-method clean-up must
+    // not run while the process ends (Wine's process crashed at times when it did). Past the
+    // bound the thread is left where it is stuck, and the run ends as it would have.
+    WaitForSingleObject(thread.get(), kLaunchBoundMs);
+    StartThread() = std::move(thread);
+}
+
+bool StartThreadEnded() {
+    const TThreadHandle& thread = StartThread();
+    return !thread || WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0;
 }
 
 TLaunchRoutes ReplaceLaunchRoutes(TLaunchRoutes routes) {

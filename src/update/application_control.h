@@ -31,12 +31,16 @@ constexpr uint32_t kLaunchBoundMs = 15000;
 // desktop_shell.h), otherwise only where the package's own token already is the desktop user's
 // plain token, with a lowered copy of it (see lowered_start.h); else not at all. Failures are
 // not reported, and nothing waits for the application. The start runs on a thread of its own,
-// with its own copies of the routes and paths; LaunchApplication returns once the start is
-// over, or after kLaunchBoundMs with that thread left where it is stuck. Nothing that thread
-// reads is destroyed when the process ends: its own copies live as long as it does, and the
-// process-wide values it reads (the session user's source, the COM security's record and
-// descriptor) are never destroyed.
+// with its own copies of the routes and paths; LaunchApplication returns once that thread has
+// ended, or after kLaunchBoundMs with it left where it is stuck. Nothing that thread reads is
+// destroyed when the process ends: its own copies live as long as it does, and the process-wide
+// values it reads (the session user's source, the COM security's record and descriptor) are
+// never destroyed.
 void LaunchApplication();
+
+// False while the thread of the last LaunchApplication is still running (stuck past its
+// bound); true once it has ended, or when none was started.
+bool StartThreadEnded();
 
 // The ways LaunchApplication starts the application, tried in this order on the start's thread.
 // Tests replace them to watch the choice.

@@ -14,6 +14,7 @@
 #include "startup/safe_loading.h"
 #include "startup/startup_state.h"
 #include "telvo_payload.h"
+#include "update/application_control.h"
 #include "update/update_flow.h"
 
 namespace {
@@ -41,10 +42,17 @@ extern "C" __attribute__((force_align_arg_pointer)) int TelvoStartup() {
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    return telvo::RunGuarded([] {
+    const int code = telvo::RunGuarded([] {
         TModulesScope modules;
         telvo::Carried = {telvo::carried::DataFileName, telvo::carried::ContentKey,
                           telvo::carried::CarriedVersion};
         return static_cast<int>(telvo::RunUpdate());
     });
+    // The run is done and its start's thread has ended, or its bound has passed. Ended here,
+    // not by the C run-time's exit: no thread's clean-up runs beside the exit's destructors.
+    // A start's thread still stuck in a call into a hung desktop shell is not there when the
+    // DLLs are told of the end either: the process is ended without telling them.
+    if (!telvo::StartThreadEnded())
+        TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
+    ExitProcess(static_cast<UINT>(code));
 }

@@ -88,16 +88,16 @@ void ApplyLastRunFolder() {
 }
 
 // The one opening of the install folder. Another process may hold the folder itself (opened
-// without sharing it for writing, or under an opportunistic lock): it is waited for as the
-// writer waits for a held data file, and still held after that, it stays held.
-TInstallDirectory OpenInstallFolder() {
+// without sharing it for writing, or under an opportunistic lock): unless `once`, it is waited
+// for as the writer waits for a held data file, and still held after that, it stays held.
+TInstallDirectory OpenInstallFolder(bool once) {
     TInstallDirectory folder;
     RetryWhileInUse(
         [&] {
             folder = TInstallDirectory::Open(StartupState.InstallFolder);
             return folder.InUse() ? TAttemptResult::InUse : TAttemptResult::Done;
         },
-        [] { Sleep(kFileInUseRetryDelayMs); });
+        [] { Sleep(kFileInUseRetryDelayMs); }, once ? 1 : kFileInUseAttempts);
     return folder;
 }
 
@@ -250,11 +250,16 @@ TExitCode RunUpdate() {
         return kExitApplicationNotFound;
     ApplyLastRunFolder();
     run.SilentMode = IsSilentMode(StartupState.CommandWord);
+    // An interactive run asks at least once before it writes: where nobody can answer, it ends
+    // with 8 whatever it meets on the way, once the checks that tell of a broken installation
+    // (below) have had their say. A folder another program holds leaves nothing to check: that
+    // run neither waits for it nor reports it.
+    const bool unanswerable = !run.SilentMode && NobodyCanAnswer();
     // The one opening of the install folder: every check, read, write and measurement of the
     // run goes through it, never through the folder's name again.
-    const TInstallDirectory installFolder = OpenInstallFolder();
+    const TInstallDirectory installFolder = OpenInstallFolder(unanswerable);
     if (installFolder.InUse())
-        return EndWithFolderInUse(run.SilentMode);
+        return unanswerable ? kExitNobodyToAnswer : EndWithFolderInUse(run.SilentMode);
     if (!ApplicationPresent(installFolder))
         return kExitApplicationNotFound;
     if (!LoadLanguage(installFolder))
@@ -263,9 +268,8 @@ TExitCode RunUpdate() {
         ShowLocalErrorBox(LangLines("noright"));
         return kExitNotAdministrator;
     }
-    // An interactive run asks at least once before it writes. Where nobody can answer, it ends
-    // here, before the application is asked to quit and before the data file is touched.
-    if (!run.SilentMode && NobodyCanAnswer())
+    // Before the application is asked to quit and before the data file is touched.
+    if (unanswerable)
         return kExitNobodyToAnswer;
     if (IsApplicationRunning())
         RequestApplicationQuit();

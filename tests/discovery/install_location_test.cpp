@@ -182,11 +182,8 @@ TEST_F(DiscoveryTest, ShellFolderOfAnotherTypeShowsTheRegistryBox) {
         ASSERT_EQ(boxes.Shown().size(), 1u);
         EXPECT_EQ(boxes.Shown()[0].Style, 0x200010u);
         if (c.Russian) {
-            EXPECT_EQ(boxes.Shown()[0].Text,
-                      "\xCD\xE5\xF2 \xE4\xEE\xF1\xF2\xF3\xEF\xE0 \xEA \xF1\xE8\xF1\xF2\xE5\xEC"
-                      "\xED\xEE\xEC\xF3 \xF0\xE5\xE5\xF1\xF2\xF0\xF3");
-            EXPECT_EQ(boxes.Shown()[0].Caption,
-                      "\xCE\xE1\xED\xEE\xE2\xEB\xE5\xED\xE8\xE5 \xD2\xE5\xEB\xFC\xE2\xEE");
+            EXPECT_EQ(boxes.Shown()[0].WideText, L"Нет доступа к системному реестру");
+            EXPECT_EQ(boxes.Shown()[0].WideCaption, L"Обновление Тельво");
         } else {
             EXPECT_EQ(boxes.Shown()[0].Text, "No access to system registry");
             EXPECT_EQ(boxes.Shown()[0].Caption, "Telvo update");

@@ -218,6 +218,17 @@ TEST_F(UpdateScenarioTest, MissingLanguageFilesEndTheRun) {
     EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 40);
 }
 
+// A file that only its short name brings into the listing of "*.lng" (notes.lngx, NOTES~1.LNG)
+// is no language file: faulty as one, it stops no run.
+TEST_F(UpdateScenarioTest, OnlyRealLanguageFilesAreRead) {
+    LayOut({});
+    test::WriteFileBytes(kDefaultFolder + "language\\notes.lngx", "[langcode]\r\nnone\r\n");
+    const TBotRun run = Run("modest");
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_TRUE(run.Boxes.empty());
+    ExpectCarriedFileIn(kDefaultFolder);
+}
+
 // A newer installed file brings up the version question; No leaves everything as it was.
 TEST_F(UpdateScenarioTest, NewerInstalledVersionAnsweredNo) {
     LayOut({.DataVersion = kNewerVersion});
@@ -502,12 +513,21 @@ TEST_F(UpdateScenarioTest, UnseenRunsEndOnErrorsWithoutABox) {
     EXPECT_EQ(test::ReadDataVersion(kDefaultFolder + "vost.cok"), 40);
 }
 
-// A run that would have to ask ends with 8 before it changes anything.
+// A run that would have to ask ends with 8 before it changes anything; with its folder held by
+// another program too, at once (the wait for a held folder takes about 4 s).
 TEST_F(UpdateScenarioTest, UnseenRunThatWouldAskEndsWithEight) {
     LayOut({});
     const std::string data = kDefaultFolder + "vost.cok";
     const std::string before = test::ReadWholeFile(data);
     EXPECT_EQ(RunUnseen(""), 8);
+    TFileHandle holder(CreateFileA(kDefaultFolder.c_str(), FILE_LIST_DIRECTORY,
+                                   FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    ASSERT_TRUE(holder);
+    const ULONGLONG started = GetTickCount64();
+    EXPECT_EQ(RunUnseen(""), 8);
+    EXPECT_LT(GetTickCount64() - started, 3000u);
+    holder.reset();
     EXPECT_EQ(test::ReadWholeFile(data), before);
     EXPECT_FALSE(EstimatedSize());
 }

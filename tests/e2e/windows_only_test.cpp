@@ -380,9 +380,9 @@ struct TNamespaceCalls {
 // this thread while it impersonates a token of its own user without administrator rights
 // (Administrators for deny only, no privileges, medium integrity, the user as owner), with the
 // DACL `sddl`. Either the global mutex `name`, or, given `alias`, the private namespace of that
-// alias, made with the first boundary the system lets that token make (the Administrators SID
-// the package's own namespace is bounded by, else the user's own SID), and the mutex `name`
-// inside it.
+// alias, made with the first boundary the system lets that token make (the Administrators SID,
+// which bounds the package's own namespace, with the High label from Windows 8 on; else the
+// user's own SID), and the mutex `name` inside it.
 class TNonAdministratorLock {
   public:
     TNonAdministratorLock(const char* name, const char* sddl, const char* alias = nullptr)
@@ -497,6 +497,11 @@ TEST_F(WindowsOnlyAnyWindowsTest, WriterLockOfANonAdministratorHoldsUpNoUpdate) 
                         "unimplemented), so the package keeps its writer lock under the global "
                         "name there, which anybody can take; this check needs Windows";
     LayOut("squatted-lock");
+    // The package adds the High label to its boundary where this Windows offers it (Windows 8 on).
+    const char* boundary =
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "AddIntegrityLabelToBoundaryDescriptor")
+            ? "the Administrators SID and the High integrity label"
+            : "the Administrators SID alone";
     for (const char* dacl : {"D:(A;;GA;;;WD)", "D:(D;;GA;;;BA)(A;;GA;;;WD)"}) {
         SCOPED_TRACE(dacl);
         ASSERT_TRUE(test::WriteVersionedDataFile(Folder + "vost.cok", 40, 64 * 1024));
@@ -512,6 +517,11 @@ TEST_F(WindowsOnlyAnyWindowsTest, WriterLockOfANonAdministratorHoldsUpNoUpdate) 
         EXPECT_TRUE(run.Boxes.empty());
         EXPECT_EQ(test::ReadDataVersion(Folder + "vost.cok"), kCarriedVersion);
         EXPECT_LT(elapsed, 30000u) << "the update waited for the lock";
+        std::printf(
+            "writer lock, %s: the non-administrator bounded its namespace by %s; the "
+            "package's, bounded by %s, %s\n",
+            dacl, inNamespace.BoundaryName().c_str(), boundary,
+            elapsed < 30000 ? "held" : "did not hold");
     }
 }
 

@@ -23,6 +23,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "startup/code_page.h"
 #include "startup/startup_state.h"
 #include "startup/win_handles.h"
 #include "support/install_files.h"
@@ -184,8 +185,7 @@ TEST_F(DataFileWriterWin32PrefixTest, ReplacesTheTargetAndTheSizeFollows) {
               static_cast<int32_t>(Payload.size() / 1024));
 }
 
-// Under a Russian locale the start-up state picks the Russian text, byte for byte in code page
-// 1251, and the old file stays.
+// Under a Russian locale the start-up state picks the Russian text, and the old file stays.
 TEST_F(DataFileWriterRussianLocaleTest, FailureIsReportedInRussian) {
     InitStartupState();
     ASSERT_TRUE(StartupState.RussianTexts);
@@ -198,12 +198,9 @@ TEST_F(DataFileWriterRussianLocaleTest, FailureIsReportedInRussian) {
 
     ASSERT_EQ(Boxes.Shown().size(), 1u);
     const TBoxRequest& box = Boxes.Shown()[0];
-    EXPECT_EQ(box.Call, TBoxCall::MessageBoxExA);
-    EXPECT_EQ(box.Text,
-              "\xCD\xE5 \xF3\xE4\xE0\xE5\xF2\xF1\xFF \xF3\xF1\xF2\xE0\xED\xEE\xE2\xE8\xF2\xFC "
-              "\xF4\xE0\xE9\xEB " +
-                  Target);
-    EXPECT_EQ(box.Caption, StartupState.LocalCaption);
+    EXPECT_EQ(box.Call, TBoxCall::MessageBoxExW);
+    EXPECT_EQ(box.WideText, L"Не удается установить файл " + WideFromAnsi(Target));
+    EXPECT_EQ(box.WideCaption, L"Обновление программы \"Тельво\"");
     EXPECT_TRUE(test::FileEquals(Target, old));
     SetFileAttributesA(Target.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

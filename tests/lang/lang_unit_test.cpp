@@ -6,6 +6,7 @@
 
 #include "lang/builtin_texts.h"
 #include "lang/message_texts.h"
+#include "startup/code_page.h"
 #include "startup/startup_state.h"
 #include "support/processes.h"
 #include "support/scripted_boxes.h"
@@ -172,8 +173,13 @@ TEST_F(LangUnitTest, MissingRequiredFileShowsTheBoxNamingIt) {
         const TBoxRequest& box = boxes.Shown()[0];
         EXPECT_EQ(box.Style, 0x200010u);
         const TBilingualText text = MissingLangFileText(c.Missing);
-        EXPECT_EQ(box.Text, StartupState.RussianTexts ? text.Russian : text.English);
-        EXPECT_EQ(box.Caption, StartupState.RussianTexts ? kFlowCaption : "Telvo update");
+        if (StartupState.RussianTexts) {
+            EXPECT_EQ(box.WideText, WideFromCodePage(text.Russian.Joined(), 1251));
+            EXPECT_EQ(box.WideCaption, L"Обновление Тельво");
+        } else {
+            EXPECT_EQ(box.Text, text.English);
+            EXPECT_EQ(box.Caption, "Telvo update");
+        }
     }
 }
 
@@ -200,8 +206,9 @@ TEST_F(LangUnitTest, FaultyFileShowsTheBoxWithItsOwnProgramName) {
         test::TScriptedBoxes boxes;
         EXPECT_FALSE(LoadInstalled());
         ASSERT_EQ(boxes.Shown().size(), 1u);
-        EXPECT_EQ(boxes.Shown()[0].Text, FaultyLangFileText("bad.lng").Russian);
-        EXPECT_EQ(boxes.Shown()[0].Caption, c.Caption);
+        EXPECT_EQ(boxes.Shown()[0].WideText,
+                  WideFromCodePage(FaultyLangFileText("bad.lng").Russian.Joined(), 1251));
+        EXPECT_EQ(boxes.Shown()[0].WideCaption, WideFromAnsi(c.Caption));
     }
 }
 

@@ -44,6 +44,8 @@ TEST(AsciiLowerTest, LowersOnlyAsciiCapitals) {
     // Cyrillic capitals of code page 1251 stay as they are.
     EXPECT_EQ(AsciiLower("\xCC\xCE\xC4M"), "\xCC\xCE\xC4m");
     EXPECT_EQ(AsciiLower(""), "");
+    EXPECT_TRUE(AsciiEqualIgnoringCase("USER32.dll", "user32.DLL"));
+    EXPECT_FALSE(AsciiEqualIgnoringCase("user32.dll", "user32.dl"));
 }
 
 }  // namespace

@@ -34,22 +34,28 @@ TEST_F(StartupStateTest, EnglishBoxUsesMessageBoxAWithTheEnglishCaption) {
     EXPECT_EQ(box.Style, 0x200010u);
 }
 
-TEST_F(StartupStateTest, RussianBoxUsesMessageBoxExAInRussian) {
+// A Russian user on a Windows whose ANSI code page is 1252: the built-in words and caption (code
+// page 1251) read right, and so do a folder's name and a language file's caption (the ANSI code
+// page), through the wide call.
+TEST_F(StartupStateTest, RussianBoxReadsRightWhateverTheAnsiCodePage) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "needs the ANSI code page 1252, not " << GetACP();
     StartupState.RussianTexts = true;
-    StartupState.EnglishCaption = "Telvo update";
     StartupState.LocalCaption = "Обновление программы \"Тельво\"";
     test::TScriptedBoxes boxes;
-    ShowErrorBox("No access to system registry", "Нет доступа к системному реестру");
-    ASSERT_EQ(boxes.Shown().size(), 1u);
+    ShowErrorBox("x", {"Не удается установить файл ", "C:\\Caf\xE9", "!"});
+    StartupState.LocalCaption = "Caf\xE9";
+    StartupState.LocalCaptionFromLangFile = true;
+    ShowErrorBox("x", "Нет доступа к системному реестру");
+    ASSERT_EQ(boxes.Shown().size(), 2u);
     const TBoxRequest& box = boxes.Shown()[0];
-    EXPECT_EQ(box.Call, TBoxCall::MessageBoxExA);
-    // Code page 1251, byte for byte.
-    EXPECT_EQ(box.Text,
-              "\xCD\xE5\xF2 \xE4\xEE\xF1\xF2\xF3\xEF\xE0 \xEA \xF1\xE8\xF1\xF2\xE5\xEC\xED\xEE"
-              "\xEC\xF3 \xF0\xE5\xE5\xF1\xF2\xF0\xF3");
-    EXPECT_EQ(box.Caption, StartupState.LocalCaption);
+    EXPECT_EQ(box.Call, TBoxCall::MessageBoxExW);
+    EXPECT_EQ(box.WideText, L"Не удается установить файл C:\\Caf\u00E9!");
+    EXPECT_EQ(box.WideCaption, L"Обновление программы \"Тельво\"");
     EXPECT_EQ(box.Style, 0x200010u);
     EXPECT_EQ(box.LanguageId, 0x19);
+    EXPECT_EQ(boxes.Shown()[1].WideText, L"Нет доступа к системному реестру");
+    EXPECT_EQ(boxes.Shown()[1].WideCaption, L"Caf\u00E9");
 }
 
 // Where nobody can answer, no box reaches the system or a handler, and each gets the answer
@@ -60,10 +66,12 @@ TEST_F(StartupStateTest, NobodyToAnswerShowsNoBox) {
     boxes.Answer(kAnswerYes);
     const bool before = ReplaceNobodyCanAnswer(true);
     ShowErrorBox("Can't install file C:\\x", "x");
-    EXPECT_EQ(ShowBox({TBoxCall::MessageBoxExA, "Install?", "Telvo", kQuestionBoxStyle, 9}),
+    EXPECT_EQ(ShowBox({TBoxCall::MessageBoxExA, "Install?", "Telvo", kQuestionBoxStyle, 9, {}, {}}),
               kAnswerNo);
-    EXPECT_EQ(ShowBox({TBoxCall::MessageBoxA, "Failed", "Application Error", kFatalErrorBoxStyle}),
-              kAnswerOk);
+    EXPECT_EQ(
+        ShowBox(
+            {TBoxCall::MessageBoxA, "Failed", "Application Error", kFatalErrorBoxStyle, 0, {}, {}}),
+        kAnswerOk);
     ReplaceNobodyCanAnswer(before);
     EXPECT_TRUE(boxes.Shown().empty());
 }
