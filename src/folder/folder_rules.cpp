@@ -1,5 +1,7 @@
 #include "folder/folder_rules.h"
 
+#include "startup/command_line.h"
+
 namespace telvo {
 namespace {
 
@@ -7,18 +9,9 @@ char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
-}
-
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
-           SameTextIgnoringCase(text.substr(0, prefix.size()), prefix);
+           AsciiEqualIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 bool IsSeparator(char c) {

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "startup/command_line.h"
+
 namespace telvo {
 
 namespace {
@@ -35,15 +37,6 @@ char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
-}
-
 bool IsHexDigit(char c) {
     const char lower = LowerAscii(c);
     return (c >= '0' && c <= '9') || (lower >= 'a' && lower <= 'f');
@@ -62,9 +55,9 @@ bool IsTemporaryNameFor(const std::string& targetName, const std::string& fileNa
     for (char c : tag)
         if (!IsHexDigit(c))
             return false;
-    return SameTextIgnoringCase(name.substr(0, targetName.size()), targetName) &&
+    return AsciiEqualIgnoringCase(name.substr(0, targetName.size()), targetName) &&
            name[targetName.size()] == '.' &&
-           SameTextIgnoringCase(name.substr(name.size() - kSuffix.size()), kSuffix);
+           AsciiEqualIgnoringCase(name.substr(name.size() - kSuffix.size()), kSuffix);
 }
 
 std::string InstallFailureEnglish(const std::string& targetPath) {
