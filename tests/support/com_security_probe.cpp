@@ -1,5 +1,5 @@
-// Test helper: sets the process's COM security as the package's run does, first thing, then
-// reads back what Windows made of it.
+// Test helper: sets the process's COM security as the package's run does, before any window,
+// box, text service or hook, then reads back what Windows made of it.
 //   com_security_probe.exe <result file>
 // Writes "NAME=VALUE" lines: record (set, refused or not asked), second (the HRESULT of a
 // second CoInitializeSecurity), shell (of CoCreateInstance of the desktop shell's windows, an

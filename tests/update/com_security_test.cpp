@@ -101,10 +101,11 @@ TEST_F(ComSecurityTest, TheShellIsAskedOnlyWithTheSecuritySet) {
 }
 
 // What Windows made of the package's settings, read back in a fresh process that sets them
-// first thing, as the package does: a second call is refused, and a proxy to another process
-// carries the identify-only level. The proxy's capabilities are recorded, not checked: Microsoft
-// documents CoQueryProxyBlanket as returning no capability flags (EOAC_NONE), so no proxy shows
-// the custom-marshalling refusal, a rule of the process's own unmarshalling.
+// before any window, box, text service or hook, as the package does: a second call is refused,
+// and a proxy to another process carries the identify-only level. The proxy's capabilities are
+// recorded, not checked: Microsoft documents CoQueryProxyBlanket as returning no capability flags
+// (EOAC_NONE), so no proxy shows the custom-marshalling refusal, a rule of the process's own
+// unmarshalling.
 TEST(ComSecurityAnyWindowsTest, ASecondCallIsTooLateAndTheShellMayOnlyIdentifyThePackage) {
     if (test::RunsUnderWine())
         GTEST_SKIP() << "Wine's CoInitializeSecurity is a stub: it answers S_OK whatever was set "
