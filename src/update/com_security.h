@@ -4,8 +4,9 @@
 // defaults of its own as soon as anything marshals an interface first: an input method or text
 // service loaded with the first window or box, an accessibility or other DLL injected into the
 // process. The call then fails, too late. So a run that may start the application makes it on
-// its main thread before anything can show a box (just before USER32 comes into the process,
-// safe_loading.h), and the start's thread only reads the outcome.
+// its main thread before anything can show a window or a box, or load a text service or a hook
+// (as the package first asks for a USER32 function, safe_loading.h), and the start's thread only
+// reads the outcome.
 #pragma once
 
 namespace telvo {

@@ -16,7 +16,9 @@ enum TExitCode : int {
     kExitNobodyToAnswer = 8,  // an answer was needed and nobody could give one (no "modest")
     // A "modest" run whose write met only a holder: the installed data file stayed in use after
     // the quit request and the writer's wait, or another run kept the writer lock past its
-    // minute. Nothing changed. The deployment tools' own "another installation is in progress",
+    // minute. The installed data file is as it was; a new file whose rename or delete was held
+    // up, or that a network drive kept, stays for a later run to remove. The deployment tools'
+    // own "another installation is in progress",
     // which they retry on their own.
     kExitRetryLater = 1618,
 };

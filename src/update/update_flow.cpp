@@ -231,9 +231,11 @@ void Finish(const TRun& run) {
 }  // namespace
 
 TExitCode RunUpdate() {
-    // Before anything can show a box or load a text service, which all come with USER32: a run
-    // that may start the application sets the process's COM security (com_security.h) just
-    // before USER32 comes in. One that can start nothing loads no COM. Not at once: loading COM
+    // Before anything can show a window or a box, or load a text service or a hook: a run that
+    // may start the application sets the process's COM security (com_security.h) as the package
+    // first asks for a USER32 function or shows its first box (OLE32 brings USER32 in itself,
+    // but nothing of it runs before the call). One that can start nothing loads no COM. Not at
+    // once: loading COM
     // at the start made a "modest runapp" run about 20 ms slower under Wine (measured against
     // the same call just before the start), and a run that fails before it needs USER32 never
     // pays for it.
