@@ -48,7 +48,8 @@ bool UserShellFoldersReadable() {
             if (Registry().ValueExists(name))
                 Registry().ReadString(name);
     } catch (const ERegistryException&) {
-        ShowErrorBox("No access to system registry", "Нет доступа к системному реестру");
+        ShowErrorBox("No access to system registry",
+                     {.Before = "Нет доступа к системному реестру"});
         return false;
     }
     return true;

@@ -1,10 +1,10 @@
-// Which user locales get the package's built-in texts in Russian. Pure, so that the test kit's
-// runner chooses its Russian-locale cases by the very rule the package follows.
+// Which user locales get the package's built-in texts in Russian, and the form those texts take.
+// Pure, so that the test kit's runner chooses its Russian-locale cases by the very rule the
+// package follows.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <utility>
 
 namespace telvo {
 
@@ -14,19 +14,17 @@ constexpr uint32_t kRussianTextCodePage = 1251;
 // A built-in Russian text: its own words in code page 1251, and at most one name between them
 // (a file's or a folder's, as the system gave it) in the ANSI code page. Two code pages in one
 // text: only where the ANSI code page is 1251 are its joined bytes readable as they are.
+// Initialised, so that a text of words alone is written {.Before = "..."}.
 struct TRussianText {
-    TRussianText() = default;
-    // Words alone, written at the call site as a plain literal.
-    TRussianText(const char* words) : Before(words) {}
-    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters): words, name, words, as they read
-    TRussianText(std::string before, std::string name, std::string after)
-        : Before(std::move(before)), Name(std::move(name)), After(std::move(after)) {}
-    std::string Joined() const { return Before + Name + After; }
-
-    std::string Before;  // code page 1251
-    std::string Name;    // the ANSI code page
-    std::string After;   // code page 1251
+    std::string Before{};  // code page 1251
+    std::string Name{};    // the ANSI code page
+    std::string After{};   // code page 1251
 };
+
+// The text's bytes as one string: what MessageBoxExA would have been given.
+inline std::string Joined(const TRussianText& text) {
+    return text.Before + text.Name + text.After;
+}
 
 // True for the seven locales whose users get the built-in texts in Russian. The whole id is
 // compared, so other sublanguages of these languages do not qualify.

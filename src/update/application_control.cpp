@@ -82,12 +82,14 @@ void LaunchApplication() {
     launch->Routes = CurrentRoutes();
     launch->Executable = folder + StartupState.AppName + ".exe";
     launch->Folder = folder;
-    // A start that had no thread is not made: a failed start is not reported.
+    // A start that had no thread is not made: a failed start is not reported. The C run-time's
+    // own thread start, which gives the thread's handle as an integer.
     TThreadHandle thread(
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): the handle _beginthreadex gives
         reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Launch, launch.get(), 0, nullptr)));
     if (!thread)
         return;
-    launch.release();
+    static_cast<void>(launch.release());  // the thread's now
     // The thread's end, not only the start's: its COM, USER32 and input-method clean-up must
     // not run while the process ends (Wine's process crashed at times when it did). Past the
     // bound the thread is left where it is stuck, and the run ends as it would have.

@@ -114,7 +114,8 @@ bool ApplicationPresent(const TInstallDirectory& folder) {
     if (folder && folder.HasFile(L"telvo.exe"))
         return true;
     ShowErrorBox("There's no Telvo installed.\r\nPlease install the program first.",
-                 "Нет установленной программы \"Тельво\"!\r\nПожалуйста, сначала установите её.");
+                 {.Before = "Нет установленной программы \"Тельво\"!\r\nПожалуйста, сначала "
+                            "установите её."});
     return false;
 }
 

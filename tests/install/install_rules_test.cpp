@@ -271,7 +271,7 @@ TEST(WritePlanTest, FailureMessagesNameTheTargetExactly) {
     EXPECT_EQ(InstallFailureEnglish("C:\\Telvo\\vost.cok"),
               "Can't install file C:\\Telvo\\vost.cok");
     // Code page 1251, byte for byte.
-    EXPECT_EQ(InstallFailureRussian("C:\\Telvo\\vost.cok").Joined(),
+    EXPECT_EQ(Joined(InstallFailureRussian("C:\\Telvo\\vost.cok")),
               "\xCD\xE5 \xF3\xE4\xE0\xE5\xF2\xF1\xFF \xF3\xF1\xF2\xE0\xED\xEE\xE2\xE8\xF2\xFC "
               "\xF4\xE0\xE9\xEB C:\\Telvo\\vost.cok");
 }

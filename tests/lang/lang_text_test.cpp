@@ -154,20 +154,20 @@ TEST(BuiltinTextsTest, ExactTexts) {
     const TBilingualText missing = MissingLangFileText("russian.lng");
     EXPECT_EQ(missing.English,
               "Can't work with no russian.lng file!\r\nPlease reinstall the program.");
-    EXPECT_EQ(missing.Russian.Joined(),
+    EXPECT_EQ(Joined(missing.Russian),
               "\xD0\xE0\xE1\xEE\xF2\xE0 \xE1\xE5\xE7 \xF4\xE0\xE9\xEB\xE0 russian.lng "
               "\xED\xE5\xE2\xEE\xE7\xEC\xEE\xE6\xED\xE0!\r\n"
               "\xCF\xEE\xE6\xE0\xEB\xF3\xE9\xF1\xF2\xE0, \xEF\xE5\xF0\xE5\xF3\xF1\xF2\xE0\xED\xEE"
               "\xE2\xE8\xF2\xE5 \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xF3.");
     const TBilingualText faulty = FaultyLangFileText("x.lng");
     EXPECT_EQ(faulty.English, "x.lng file contains errors.\r\nPlease reinstall the program.");
-    EXPECT_EQ(faulty.Russian.Joined(),
+    EXPECT_EQ(Joined(faulty.Russian),
               "\xD4\xE0\xE9\xEB x.lng \xF1\xEE\xE4\xE5\xF0\xE6\xE8\xF2 \xEE\xF8\xE8\xE1\xEA\xE8!"
               "\r\n\xCF\xEE\xE6\xE0\xEB\xF3\xE9\xF1\xF2\xE0, \xEF\xE5\xF0\xE5\xF3\xF1\xF2\xE0\xED"
               "\xEE\xE2\xE8\xF2\xE5 \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xF3.");
     const TBilingualText unreadable = LangFileErrorText("x.lng");
     EXPECT_EQ(unreadable.English, "Can't handle the language support file x.lng");
-    EXPECT_EQ(unreadable.Russian.Joined(),
+    EXPECT_EQ(Joined(unreadable.Russian),
               "\xCD\xE5 \xF3\xE4\xE0\xB8\xF2\xF1\xFF \xF0\xE0\xE1\xEE\xF2\xE0\xF2\xFC \xF1 "
               "\xF4\xE0\xE9\xEB\xEE\xEC \xFF\xE7\xFB\xEA\xEE\xE2\xEE\xE9 \xEF\xEE\xE4\xE4\xE5"
               "\xF0\xE6\xEA\xE8 x.lng");

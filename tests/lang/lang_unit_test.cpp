@@ -174,7 +174,7 @@ TEST_F(LangUnitTest, MissingRequiredFileShowsTheBoxNamingIt) {
         EXPECT_EQ(box.Style, 0x200010u);
         const TBilingualText text = MissingLangFileText(c.Missing);
         if (StartupState.RussianTexts) {
-            EXPECT_EQ(box.WideText, WideFromCodePage(text.Russian.Joined(), 1251));
+            EXPECT_EQ(box.WideText, WideFromCodePage(Joined(text.Russian), 1251));
             EXPECT_EQ(box.WideCaption, L"Обновление Тельво");
         } else {
             EXPECT_EQ(box.Text, text.English);
@@ -207,7 +207,7 @@ TEST_F(LangUnitTest, FaultyFileShowsTheBoxWithItsOwnProgramName) {
         EXPECT_FALSE(LoadInstalled());
         ASSERT_EQ(boxes.Shown().size(), 1u);
         EXPECT_EQ(boxes.Shown()[0].WideText,
-                  WideFromCodePage(FaultyLangFileText("bad.lng").Russian.Joined(), 1251));
+                  WideFromCodePage(Joined(FaultyLangFileText("bad.lng").Russian), 1251));
         EXPECT_EQ(boxes.Shown()[0].WideCaption, WideFromAnsi(c.Caption));
     }
 }

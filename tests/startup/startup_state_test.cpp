@@ -25,7 +25,7 @@ TEST_F(StartupStateTest, EnglishBoxUsesMessageBoxAWithTheEnglishCaption) {
     StartupState.EnglishCaption = "Telvo update";
     StartupState.LocalCaption = "\xCE\xE1\xED\xEE\xE2\xEB\xE5\xED\xE8\xE5";
     test::TScriptedBoxes boxes;
-    ShowErrorBox("Can't install file C:\\x", "\xCD\xE5 \xF3\xE4\xE0\xE5\xF2\xF1\xFF");
+    ShowErrorBox("Can't install file C:\\x", {.Before = "\xCD\xE5 \xF3\xE4\xE0\xE5\xF2\xF1\xFF"});
     ASSERT_EQ(boxes.Shown().size(), 1u);
     const TBoxRequest& box = boxes.Shown()[0];
     EXPECT_EQ(box.Call, TBoxCall::MessageBoxA);
@@ -46,7 +46,7 @@ TEST_F(StartupStateTest, RussianBoxReadsRightWhateverTheAnsiCodePage) {
     ShowErrorBox("x", {"Не удается установить файл ", "C:\\Caf\xE9", "!"});
     StartupState.LocalCaption = "Caf\xE9";
     StartupState.LocalCaptionFromLangFile = true;
-    ShowErrorBox("x", "Нет доступа к системному реестру");
+    ShowErrorBox("x", {.Before = "Нет доступа к системному реестру"});
     ASSERT_EQ(boxes.Shown().size(), 2u);
     const TBoxRequest& box = boxes.Shown()[0];
     EXPECT_EQ(box.Call, TBoxCall::MessageBoxExW);
@@ -65,7 +65,7 @@ TEST_F(StartupStateTest, NobodyToAnswerShowsNoBox) {
     test::TScriptedBoxes boxes;
     boxes.Answer(kAnswerYes);
     const bool before = ReplaceNobodyCanAnswer(true);
-    ShowErrorBox("Can't install file C:\\x", "x");
+    ShowErrorBox("Can't install file C:\\x", {.Before = "x"});
     EXPECT_EQ(ShowBox({TBoxCall::MessageBoxExA, "Install?", "Telvo", kQuestionBoxStyle, 9, {}, {}}),
               kAnswerNo);
     EXPECT_EQ(
