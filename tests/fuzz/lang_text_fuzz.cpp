@@ -153,16 +153,18 @@ void CheckKey(std::string_view text, const std::vector<std::string>& lines, std:
     CheckSubstitution(JoinLangLines(message));
 }
 
-// The file's lines taken as a folder listing: the list keeps its names, drops those with "!",
-// and finds what it says it found.
+// The file's lines taken as a folder listing: the list keeps the names of language files, drops
+// those with "!" and those whose own name does not end in ".lng", and finds what it says it
+// found.
 void CheckListing(const std::vector<std::string>& lines) {
     const TLangList list = MakeLangList(lines);
     FUZZ_CHECK(list.Files.size() == static_cast<size_t>(std::count_if(
                                         lines.begin(), lines.end(), [](const std::string& line) {
-                                            return line.find('!') == line.npos;
+                                            return line.find('!') == line.npos &&
+                                                   IsLangFileName(line);
                                         })));
     for (const std::string& name : list.Files) {
-        FUZZ_CHECK(name.find('!') == name.npos);
+        FUZZ_CHECK(name.find('!') == name.npos && IsLangFileName(name));
         const int32_t at = FindLangFile(list.Files, name);
         FUZZ_CHECK(at >= 0 && list.Files[at] == name);
     }

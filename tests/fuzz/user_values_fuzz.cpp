@@ -67,7 +67,9 @@ void CheckLangChoice(const std::string& langFile, const std::vector<std::string>
     const TLangList list = MakeLangList(listed);
     std::vector<std::string> usable;
     std::copy_if(listed.begin(), listed.end(), std::back_inserter(usable),
-                 [](const std::string& name) { return name.find('!') == std::string::npos; });
+                 [](const std::string& name) {
+                     return name.find('!') == std::string::npos && IsLangFileName(name);
+                 });
     // The usable names, all of them, in the order NTFS lists them (ASCII letters as upper case).
     std::vector<std::string> sortedFiles = list.Files;
     std::sort(usable.begin(), usable.end());
