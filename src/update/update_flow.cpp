@@ -24,10 +24,10 @@
 #include "discovery/install_location.h"
 #include "discovery/path_rules.h"
 #include "discovery/registry_layout.h"
-#include "install/data_file_writer.h"
 #include "folder/file_in_use.h"
-#include "install/folder_size.h"
 #include "folder/install_directory.h"
+#include "install/data_file_writer.h"
+#include "install/folder_size.h"
 #include "install/write_plan.h"
 #include "lang/lang_unit.h"
 #include "lang/message_texts.h"
@@ -236,10 +236,9 @@ TExitCode RunUpdate() {
     // may start the application sets the process's COM security (com_security.h) as the package
     // first asks for a USER32 function or shows its first box (OLE32 brings USER32 in itself,
     // but nothing of it runs before the call). One that can start nothing loads no COM. Not at
-    // once: loading COM
-    // at the start made a "modest runapp" run about 20 ms slower under Wine (measured against
-    // the same call just before the start), and a run that fails before it needs USER32 never
-    // pays for it.
+    // once: loading COM at the start made a "modest runapp" run about 20 ms slower under Wine
+    // (measured against the same call just before the start), and a run that fails before it
+    // needs USER32 never pays for it.
     if (MayStartApplication(StartupState.CommandWord, CommandLineArgument(PackageCommandLine(), 2)))
         RunBeforeUser32([] { SetProcessComSecurity(); });
     TRun run;
